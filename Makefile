@@ -1,0 +1,57 @@
+# Entry points: make run, make test, make asan, make fuzz, make bench.
+# Every target first installs what is missing, so a fresh Debian 12 machine
+# with git and make is enough.
+
+JOBS      := $(shell nproc 2>/dev/null || echo 2)
+CMAKE_GEN := -G Ninja
+WERROR    := $(if $(CI),ON,OFF)
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build test run asan fuzz bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=$(WERROR)
+
+build: deps build/build.ninja
+	cmake --build build -j $(JOBS)
+
+test: build
+	cd build && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	@if [ -x build/gui/Tavo ]; then \
+	    exec build/gui/Tavo; \
+	else \
+	    echo "Tavo is not built yet: the libraries and tests are built, the GUI comes with a later change."; \
+	fi
+
+asan: deps
+	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTAVO_SANITIZE=ON -DTAVO_WERROR=$(WERROR)
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j $(JOBS) --timeout 600
+
+fuzz:
+	@scripts/install-deps clang libclang-rt-14-dev
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAVO_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target fuzzers
+	@set -e; mkdir -p build-fuzz/corpus; \
+	for f in build-fuzz/fuzz/*_fuzzer; do \
+	    [ -x "$$f" ] || continue; \
+	    name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
+	    echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
+	    $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build-fuzz/corpus/$$name fuzz/corpus/$$name 2>&1 | tail -n 5; \
+	done
+
+bench: build
+	bench/run
+
+clean:
+	rm -rf build build-asan build-fuzz
