@@ -4,6 +4,9 @@
 // server copies need two). The process is stopped by its id in the destructor.
 #pragma once
 
+#include "ChildProcess.h"
+#include "TempDir.h"
+
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -16,6 +19,7 @@ enum class ListStyle { Unix, Dos, Iis };
 
 struct ServerOptions {
     // Users and passwords that may log in; each user's home is the root.
+    // At least one is needed (User() names the first); names hold no ':'.
     std::vector<std::pair<std::string, std::string>> users{{"tavo", "secret"}};
     bool anonymous = false;
 };
@@ -28,6 +32,8 @@ public:
     TestFtpServer& operator=(const TestFtpServer&) = delete;
 
     int Port() const { return m_port; }
+    // The server's process id; -1 once it has been stopped.
+    pid_t Pid() const { return m_process.Pid(); }
     std::string Host() const { return "127.0.0.1"; }
     std::string HostPort() const { return Host() + ":" + std::to_string(m_port); }
     const std::filesystem::path& Root() const { return m_root; }
@@ -35,11 +41,15 @@ public:
     const std::string& Password() const { return m_options.users.front().second; }
 
     // Fault switches. Each takes effect for commands received after the call
-    // returns (the server acknowledges before the call returns).
+    // returns (the server acknowledges before the call returns). They throw
+    // std::invalid_argument for a malformed command name and
+    // std::runtime_error when the server refuses or does not answer.
     // The next `times` uses of `command` (e.g. "RETR") are answered with `code`.
     void FailCommand(const std::string& command, int times, int code);
     // After `bytes` data bytes of a RETR or STOR, the server closes the data
-    // and the control connection of that session. Applies once.
+    // and the control connection of that session. Applies once. "STOR" covers
+    // every upload (STOR, APPE, STOU); the switch stays armed until a
+    // transfer reaches `bytes`, so shorter files pass whole.
     void DropAfterBytes(const std::string& command, long long bytes);
     // Every reply to `command` is sent `seconds` late; "*" delays every reply,
     // "CONNECT" delays the greeting.
@@ -51,21 +61,24 @@ public:
     void ForeignPasvAddress(bool on);
     void ClearFaults();
 
-    // Commands received so far, one per line as sent ("USER tavo", "RETR a").
+    // Commands received so far by all sessions, in order, one per line as
+    // sent ("USER tavo", "PASS secret", "RETR a b.txt"); never cleared.
     std::vector<std::string> Commands() const;
-    // Number of control connections currently open on the server.
+    // Number of control connections currently open on the server. The
+    // server notices a client's close asynchronously: poll with a deadline.
     int OpenConnections() const;
 
 private:
+    // Sends one control request; returns the data after "OK" (may be
+    // empty) and throws std::runtime_error on "ERR" or when no answer comes.
     std::string Control(const std::string& request) const;
+    std::string ReadAnswer() const;
 
     ServerOptions m_options;
-    std::filesystem::path m_tempDir;
+    detail::TempDir m_tempDir;  // outlives the process serving its root
     std::filesystem::path m_root;
-    pid_t m_pid = -1;
+    mutable detail::ChildProcess m_process;  // stdin/stdout carry the control channel
     int m_port = 0;
-    int m_controlIn = -1;   // our end of the server's stdin
-    int m_controlOut = -1;  // our end of the server's stdout
 };
 
 // The firewall proxy: log in with the proxy's own user and password, then
@@ -79,6 +92,7 @@ public:
     TestFtpProxy& operator=(const TestFtpProxy&) = delete;
 
     int Port() const { return m_port; }
+    pid_t Pid() const { return m_process.Pid(); }
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
     const std::string& User() const { return m_user; }
     const std::string& Password() const { return m_password; }
@@ -86,8 +100,7 @@ public:
 private:
     std::string m_user;
     std::string m_password;
-    std::filesystem::path m_tempDir;
-    pid_t m_pid = -1;
+    detail::ChildProcess m_process;
     int m_port = 0;
 };
 

@@ -1,0 +1,139 @@
+#include "TestFtpServer.h"
+
+#include "HelperLaunch.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <system_error>
+
+namespace testbed {
+
+namespace {
+
+constexpr auto kAnswerTimeout = std::chrono::seconds(10);
+constexpr auto kStopGrace = std::chrono::seconds(3);
+
+// A word of a control request: the server splits requests at blanks.
+const std::string& Word(const std::string& word, const char* what)
+{
+    if (word.empty() || word.find_first_of(" \t\r\n") != std::string::npos)
+        throw std::invalid_argument(std::string("bad ") + what + ": '" + word + "'");
+    return word;
+}
+
+// Locale-independent, unlike std::to_string.
+std::string Number(double value)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+}  // namespace
+
+TestFtpServer::TestFtpServer(ServerOptions options)
+    : m_options(std::move(options)),
+      m_tempDir("tavo-ftp-"),
+      m_root(m_tempDir.Path() / "root")
+{
+    if (m_options.users.empty())
+        throw std::invalid_argument("TestFtpServer needs at least one user");
+    std::filesystem::create_directory(m_root);
+    std::vector<std::string> argv = detail::PythonCommand(TAVO_TESTBED_SERVER_SCRIPT);
+    argv.insert(argv.end(), {"--root", m_root.string()});
+    for (const auto& [name, password] : m_options.users) {
+        if (name.empty() || name.find(':') != std::string::npos)
+            throw std::invalid_argument("bad FTP user name: '" + name + "'");
+        argv.insert(argv.end(), {"--user", name + ":" + password});
+    }
+    if (m_options.anonymous)
+        argv.push_back("--anonymous");
+    m_port = detail::LaunchHelper(m_process, "FTP server", argv);
+}
+
+TestFtpServer::~TestFtpServer()
+{
+    m_process.Stop(kStopGrace);
+}
+
+std::string TestFtpServer::ReadAnswer() const
+{
+    return m_process.ReadLine(kAnswerTimeout);
+}
+
+std::string TestFtpServer::Control(const std::string& request) const
+{
+    m_process.WriteLine(request);
+    const std::string answer = ReadAnswer();
+    if (answer == "OK")
+        return {};
+    if (answer.rfind("OK ", 0) == 0)
+        return answer.substr(3);
+    throw std::runtime_error("FTP server refused '" + request + "': " + answer);
+}
+
+void TestFtpServer::FailCommand(const std::string& command, int times, int code)
+{
+    Control("FAIL " + Word(command, "command") + " " + std::to_string(times) + " " + std::to_string(code));
+}
+
+void TestFtpServer::DropAfterBytes(const std::string& command, long long bytes)
+{
+    Control("DROP " + Word(command, "command") + " " + std::to_string(bytes));
+}
+
+void TestFtpServer::DelayReplies(const std::string& command, double seconds)
+{
+    Control("DELAY " + Word(command, "command") + " " + Number(seconds));
+}
+
+void TestFtpServer::SetListStyle(ListStyle style)
+{
+    switch (style) {
+    case ListStyle::Unix: Control("LIST unix"); return;
+    case ListStyle::Dos: Control("LIST dos"); return;
+    case ListStyle::Iis: Control("LIST iis"); return;
+    }
+    throw std::invalid_argument("unknown ListStyle");
+}
+
+void TestFtpServer::RefuseEpsv(bool refuse)
+{
+    Control(refuse ? "EPSV off" : "EPSV on");
+}
+
+void TestFtpServer::ForeignPasvAddress(bool on)
+{
+    Control(on ? "PASVADDR foreign" : "PASVADDR normal");
+}
+
+void TestFtpServer::ClearFaults()
+{
+    Control("CLEAR");
+}
+
+std::vector<std::string> TestFtpServer::Commands() const
+{
+    const std::string count = Control("COMMANDS");
+    size_t lines = 0;
+    const auto result = std::from_chars(count.data(), count.data() + count.size(), lines);
+    if (result.ec != std::errc() || result.ptr != count.data() + count.size())
+        throw std::runtime_error("FTP server answered COMMANDS with '" + count + "'");
+    std::vector<std::string> commands;
+    commands.reserve(lines);
+    for (size_t i = 0; i < lines; ++i)
+        commands.push_back(ReadAnswer());
+    return commands;
+}
+
+int TestFtpServer::OpenConnections() const
+{
+    const std::string count = Control("CONNECTIONS");
+    int open = 0;
+    const auto result = std::from_chars(count.data(), count.data() + count.size(), open);
+    if (result.ec != std::errc() || result.ptr != count.data() + count.size())
+        throw std::runtime_error("FTP server answered CONNECTIONS with '" + count + "'");
+    return open;
+}
+
+}  // namespace testbed

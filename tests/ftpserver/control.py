@@ -1,0 +1,156 @@
+"""The control channel: one request line in, one answer (plus data lines) out.
+
+Requests (words separated by blanks, the verb case-insensitive):
+  FAIL <CMD> <N> <CODE>        fail the next N uses of CMD with CODE
+  DROP <RETR|STOR> <BYTES>     cut data and control after BYTES (once)
+  DELAY <CMD|*|CONNECT> <SEC>  send replies to CMD SEC seconds late
+  LIST <unix|dos|iis>          style of LIST replies
+  EPSV <on|off>                off: EPSV is an unknown command
+  PASVADDR <foreign|normal>    foreign: 227 replies name 127.0.0.2
+  CLEAR                        all faults off
+  COMMANDS                     "OK <n>" then the n command lines received
+  CONNECTIONS                  "OK <n>", control connections open now
+  PING                         "OK"
+Answers are "OK", "OK <data>" or "ERR <reason>".
+"""
+
+import os
+import sys
+import threading
+
+from faults import DROP_KINDS, LIST_STYLES
+
+
+def _count(text, what, minimum=0):
+    try:
+        value = int(text)
+    except ValueError:
+        raise ValueError('%s must be a whole number, not %r' % (what, text))
+    if value < minimum:
+        raise ValueError('%s must be at least %d' % (what, minimum))
+    return value
+
+
+def _seconds(text):
+    try:
+        value = float(text)
+    except ValueError:
+        raise ValueError('seconds must be a number, not %r' % text)
+    if not 0 <= value <= 3600:
+        raise ValueError('seconds must be between 0 and 3600')
+    return value
+
+
+def _choice(text, choices):
+    value = text.lower()
+    if value not in choices:
+        raise ValueError('expected one of %s, not %r' % ('|'.join(choices), text))
+    return value
+
+
+def _fail(faults, command, times, code):
+    code = _count(code, 'reply code', 100)
+    if code > 599:
+        raise ValueError('reply code must be between 100 and 599')
+    faults.set_failure(command.upper(), _count(times, 'count'), code)
+    return ['OK']
+
+
+def _drop(faults, kind, nbytes):
+    kind = kind.upper()
+    if kind not in DROP_KINDS:
+        raise ValueError('DROP applies to RETR or STOR, not %r' % kind)
+    faults.set_drop(kind, _count(nbytes, 'byte count'))
+    return ['OK']
+
+
+def _delay(faults, command, seconds):
+    faults.set_delay(command.upper(), _seconds(seconds))
+    return ['OK']
+
+
+def _list(faults, style):
+    faults.set_list_style(_choice(style, LIST_STYLES))
+    return ['OK']
+
+
+def _epsv(faults, state):
+    faults.set_epsv(_choice(state, ('on', 'off')) == 'on')
+    return ['OK']
+
+
+def _pasvaddr(faults, mode):
+    faults.set_foreign_pasv(_choice(mode, ('foreign', 'normal')) == 'foreign')
+    return ['OK']
+
+
+def _clear(faults):
+    faults.clear()
+    return ['OK']
+
+
+def _commands(faults):
+    # Lines cannot carry line breaks; a command containing one (only possible
+    # with a bare LF inside a request) is shown with the break escaped.
+    lines = [c.replace('\r', '\\r').replace('\n', '\\n') for c in faults.commands()]
+    return ['OK %d' % len(lines)] + lines
+
+
+def _connections(faults):
+    return ['OK %d' % faults.connections()]
+
+
+def _ping(faults):
+    return ['OK']
+
+
+_REQUESTS = {
+    'FAIL': _fail,
+    'DROP': _drop,
+    'DELAY': _delay,
+    'LIST': _list,
+    'EPSV': _epsv,
+    'PASVADDR': _pasvaddr,
+    'CLEAR': _clear,
+    'COMMANDS': _commands,
+    'CONNECTIONS': _connections,
+    'PING': _ping,
+}
+
+
+def handle_request(faults, line):
+    """Applies one request; returns the answer lines."""
+    words = line.split()
+    if not words:
+        return ['ERR empty request']
+    verb = words[0].upper()
+    handler = _REQUESTS.get(verb)
+    if handler is None:
+        return ['ERR unknown request %r' % words[0]]
+    expected = handler.__code__.co_argcount - 1
+    if len(words) - 1 != expected:
+        return ['ERR %s takes %d argument(s)' % (verb, expected)]
+    try:
+        return handler(faults, *words[1:])
+    except ValueError as err:
+        return ['ERR %s' % err]
+
+
+def _serve(faults, requests, answers):
+    try:
+        for line in requests:
+            answers.write('\n'.join(handle_request(faults, line)) + '\n')
+            answers.flush()
+    except (BrokenPipeError, ConnectionError, ValueError):
+        pass
+    # The test that started us is gone (or closed the channel on purpose):
+    # nobody can stop us any more, so stop now rather than linger.
+    os._exit(0)
+
+
+def start_control_thread(faults):
+    """Serves requests from stdin; the process exits when stdin closes."""
+    thread = threading.Thread(target=_serve, args=(faults, sys.stdin, sys.stdout),
+                              name='control', daemon=True)
+    thread.start()
+    return thread

@@ -1,0 +1,78 @@
+"""Data connections that can break off in the middle of a file transfer.
+
+An armed DROP lets exactly the first `n` bytes of the next file download
+(RETR) or upload (STOR, APPE, STOU) through, then closes the data connection
+and the control connection of that session without any reply, the way a
+crashing server or a broken route looks to a client. The switch stays armed
+until a transfer reaches `n` bytes; only that one transfer is cut.
+"""
+
+import socket
+
+from pyftpdlib.handlers import DTPHandler
+from pyftpdlib.ioloop import RetryError
+
+
+class DroppingDTPHandler(DTPHandler):
+    def __init__(self, sock, cmd_channel):
+        self._dropped = False
+        super().__init__(sock, cmd_channel)
+
+    def _drop_limit(self):
+        # Listings carry no file object; only file transfers are cut.
+        if self._dropped or self.file_obj is None:
+            return None
+        return self.cmd_channel.faults.drop_limit('STOR' if self.receive else 'RETR')
+
+    def _reached(self, kind, limit):
+        if self.cmd_channel.faults.take_drop(kind, limit):
+            self._dropped = True
+            # Close from the loop, not from inside asynchat's send path.
+            self.ioloop.call_later(0, self._drop_session, _errback=self.handle_error)
+
+    def _drop_session(self):
+        self._resp = ()  # no 226/426: the peer just sees the connections end
+        session = self.cmd_channel
+        self.close()
+        session.close()
+
+    def send(self, data):
+        if self._dropped:
+            return 0
+        limit = self._drop_limit()
+        if limit is None:
+            return super().send(data)
+        room = limit - self.tot_bytes_sent
+        sent = super().send(data[:room]) if room > 0 else 0
+        if self.tot_bytes_sent >= limit:
+            self._reached('RETR', limit)
+        return sent
+
+    def handle_read(self):
+        if self._dropped:
+            return
+        limit = self._drop_limit()
+        if limit is None:
+            return super().handle_read()
+        try:
+            chunk = self.recv(self.ac_in_buffer_size)
+        except RetryError:
+            return
+        except socket.error:
+            self.handle_error()
+            return
+        if not chunk:
+            self.transfer_finished = True
+            return
+        room = max(limit - self.tot_bytes_received, 0)
+        self.tot_bytes_received += min(len(chunk), room)
+        kept = chunk[:room]
+        if kept:
+            if self._data_wrapper is not None:
+                kept = self._data_wrapper(kept)
+            self.file_obj.write(kept)
+        if self.tot_bytes_received >= limit:
+            self._reached('STOR', limit)
+
+    # The base class aliases the event to its own handle_read.
+    handle_read_event = handle_read

@@ -1,0 +1,132 @@
+"""The fault table: which misbehaviours the test server shows right now.
+
+The control thread writes it while the server's I/O loop reads it, so every
+access goes through one lock. The log of received commands and the count of
+open control connections live here as well, because the same control
+requests report them.
+"""
+
+import threading
+
+LIST_STYLES = ('unix', 'dos', 'iis')
+DROP_KINDS = ('RETR', 'STOR')
+
+
+class Faults:
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._commands = []
+        self._connections = 0
+        self._reset()
+
+    def _reset(self):
+        self._failures = {}      # command -> [remaining uses, reply code]
+        self._drops = {}         # 'RETR' or 'STOR' -> byte count
+        self._delays = {}        # command, '*' or 'CONNECT' -> seconds
+        self._list_style = 'unix'
+        self._epsv = True
+        self._foreign_pasv = False
+
+    def clear(self):
+        with self._lock:
+            self._reset()
+
+    # --- FAIL
+
+    def set_failure(self, command, times, code):
+        with self._lock:
+            if times > 0:
+                self._failures[command] = [times, code]
+            else:
+                self._failures.pop(command, None)
+
+    def take_failure(self, command):
+        """Uses up one injected failure of `command`; its reply code or None."""
+        with self._lock:
+            entry = self._failures.get(command)
+            if entry is None:
+                return None
+            entry[0] -= 1
+            if entry[0] <= 0:
+                del self._failures[command]
+            return entry[1]
+
+    # --- DROP
+
+    def set_drop(self, kind, nbytes):
+        with self._lock:
+            self._drops[kind] = nbytes
+
+    def drop_limit(self, kind):
+        with self._lock:
+            return self._drops.get(kind)
+
+    def take_drop(self, kind, nbytes):
+        """Claims the armed drop so that exactly one transfer performs it."""
+        with self._lock:
+            if self._drops.get(kind) != nbytes:
+                return False
+            del self._drops[kind]
+            return True
+
+    # --- DELAY
+
+    def set_delay(self, command, seconds):
+        with self._lock:
+            if seconds > 0:
+                self._delays[command] = seconds
+            else:
+                self._delays.pop(command, None)
+
+    def delay_for(self, command):
+        with self._lock:
+            seconds = self._delays.get(command)
+            return seconds if seconds is not None else self._delays.get('*', 0.0)
+
+    # --- listing style, EPSV, PASV address
+
+    def set_list_style(self, style):
+        with self._lock:
+            self._list_style = style
+
+    def list_style(self):
+        with self._lock:
+            return self._list_style
+
+    def set_epsv(self, enabled):
+        with self._lock:
+            self._epsv = enabled
+
+    def epsv_enabled(self):
+        with self._lock:
+            return self._epsv
+
+    def set_foreign_pasv(self, on):
+        with self._lock:
+            self._foreign_pasv = on
+
+    def foreign_pasv(self):
+        with self._lock:
+            return self._foreign_pasv
+
+    # --- what the server saw
+
+    def record_command(self, line):
+        with self._lock:
+            self._commands.append(line)
+
+    def commands(self):
+        with self._lock:
+            return list(self._commands)
+
+    def connection_opened(self):
+        with self._lock:
+            self._connections += 1
+
+    def connection_closed(self):
+        with self._lock:
+            self._connections -= 1
+
+    def connections(self):
+        with self._lock:
+            return self._connections

@@ -1,0 +1,121 @@
+"""The FTP session of the test server: pyftpdlib's handler plus fault hooks.
+
+Every received line is logged for COMMANDS before anything else happens, so
+tests see exactly what a client sent, failed commands included.
+"""
+
+import ipaddress
+import os
+
+from pyftpdlib.filesystems import FilesystemError
+from pyftpdlib.handlers import FTPHandler, proto_cmds
+
+from dtp import DroppingDTPHandler
+from listing import windows_listing
+from replies import DelayedRepliesMixin
+
+FOREIGN_PASV_ADDRESS = '127.0.0.2'  # loopback, but nothing listens there
+
+_COMMANDS_WITHOUT_EPSV = {k: v for k, v in proto_cmds.items() if k != 'EPSV'}
+
+
+class TestBedHandler(DelayedRepliesMixin, FTPHandler):
+    faults = None  # set by make_handler_class()
+
+    banner = 'Tavo test FTP server ready.'
+    dtp_handler = DroppingDTPHandler
+    # Server to server copies: the data peer is another server, not the client.
+    permit_foreign_addresses = True
+    permit_privileged_ports = True
+    use_sendfile = False  # drops count every byte sent
+    unicode_errors = 'surrogateescape'  # names that are not UTF-8 round-trip
+    auth_failed_timeout = 0  # tests of wrong passwords need not wait
+    timeout = 120  # an idle client is disconnected after this long
+
+    def __init__(self, conn, server, ioloop=None):
+        self._init_delayed_replies()
+        self._counted = False
+        super().__init__(conn, server, ioloop)
+
+    # --- connection life
+
+    def handle(self):
+        self.faults.connection_opened()
+        self._counted = True
+        self.answering('CONNECT')
+        code = self.faults.take_failure('CONNECT')
+        if code is None:
+            super().handle()
+            return
+        self.respond('%d Service not available (test fault).' % code)
+        if code >= 400:
+            self.close_when_done()
+
+    def close(self):
+        if self._counted:
+            self._counted = False
+            self.faults.connection_closed()
+        super().close()
+
+    # --- commands
+
+    def pre_process_command(self, line, cmd, arg):
+        self.faults.record_command(line)
+        self.answering(cmd)
+        self.proto_cmds = proto_cmds if self.faults.epsv_enabled() else _COMMANDS_WITHOUT_EPSV
+        code = self.faults.take_failure(cmd)
+        if code is None:
+            super().pre_process_command(line, cmd, arg)
+            return
+        self.respond('%d %s failed (test fault).' % (code, cmd))
+        if code == 421:
+            self.close_when_done()
+
+    def ftp_OPTS(self, line):
+        # FEAT announces UTF8, so accept the switch clients send for it.
+        if line.upper() in ('UTF8 ON', 'UTF8', 'UTF8 OFF'):
+            self.respond('200 Always in UTF8 mode.')
+            return
+        super().ftp_OPTS(line)
+
+    def ftp_PASV(self, line):
+        self.masquerade_address = FOREIGN_PASV_ADDRESS if self.faults.foreign_pasv() else None
+        super().ftp_PASV(line)
+
+    def _make_eport(self, ip, port):
+        # Foreign data addresses are allowed for server to server copies,
+        # but the test bed never connects anywhere except loopback.
+        try:
+            loopback = ipaddress.ip_address(ip.split('%')[0]).is_loopback
+        except ValueError:
+            loopback = False
+        if not loopback:
+            self.respond('501 Test server connects to loopback addresses only.')
+            return
+        super()._make_eport(ip, port)
+
+    def ftp_LIST(self, path):
+        style = self.faults.list_style()
+        if style == 'unix':
+            return super().ftp_LIST(path)
+        try:
+            if self.fs.isdir(path):
+                names = sorted(self.run_as_current_user(self.fs.listdir, path))
+                entries = [(n, self.fs.lstat(os.path.join(path, n))) for n in names]
+            else:
+                entries = [(os.path.basename(path), self.fs.lstat(path))]
+        except (OSError, FilesystemError) as err:
+            self.respond('550 %s.' % (getattr(err, 'strerror', None) or err))
+            return None
+        data = windows_listing(style, entries).encode('utf8', self.unicode_errors)
+        self.push_dtp_data(data, cmd='LIST')
+        return path
+
+
+def make_handler_class(faults, authorizer, idle_timeout):
+    """A handler class bound to one server's fault table and users."""
+    return type('Handler', (TestBedHandler,), {
+        'faults': faults,
+        'authorizer': authorizer,
+        'timeout': idle_timeout,
+    })
