@@ -1,0 +1,157 @@
+// CScriptEngine: the interpreter that one export call of the script library
+// builds, runs on one script file or one line, and destroys before it
+// returns. It reads lines, hands them to the tokenizer, dispatches each on
+// its first word to a statement handler, and reports commands and server
+// replies through the caller's echo callbacks.
+#pragma once
+
+#include "FtpSession.h"
+#include "ScriptEcho.h"
+#include "ScriptTokenizer.h"
+#include "ScriptValue.h"
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#if defined(__GNUC__)
+#define SCRIPT_PRINTF(fmtIndex, argIndex) __attribute__((format(printf, fmtIndex, argIndex)))
+#else
+#define SCRIPT_PRINTF(fmtIndex, argIndex)
+#endif
+
+class CScriptEngine {
+public:
+    CScriptEngine();
+    ~CScriptEngine();
+    CScriptEngine(const CScriptEngine&) = delete;
+    CScriptEngine& operator=(const CScriptEngine&) = delete;
+
+    // --- Set-up by the export calls ------------------------------------------
+    void SetUserData(std::intptr_t data) { m_nUserData = data; }
+    // A null callback keeps the default, which prints to standard output.
+    void SetCallbacks(ScriptEchoCallback clientEcho, ScriptEchoCallback serverEcho);
+    void SetEchoFlag(bool on) { m_bEcho = on; }
+    // Makes the session named " " current and gives it the caller's handle.
+    void AttachHandle(int ftpHandle);
+    // Makes the caller's session current without taking it into the list, so
+    // the engine neither frees nor disconnects it.
+    void UseCallerSession(CSession& session) { m_pCurSession = &session; }
+
+    // --- Running -----------------------------------------------------------
+    // Runs a script file: 0 at its end, -1 when it cannot be opened, else the
+    // code of the statement that stopped it.
+    int Run(const std::string& path);
+    // Makes `text` the current line; 0 for an empty line, 1 otherwise.
+    int SetLine(const std::string& text);
+    int ExecuteLine();
+
+    // --- Reporting, for the statement handlers --------------------------------
+    void EchoCommand(const std::string& text);
+    void ReportResult(const char* function, const char* keyword, int code);
+    void EchoReply(const char* format, ...) SCRIPT_PRINTF(2, 3);
+    int SyntaxError(const std::string& keyword, const std::string& expected, const std::string& found);
+
+    // --- State, for the export calls and for tests -----------------------------
+    bool GetEchoFlag() const { return m_bEcho; }
+    bool GetContinueOnError() const { return m_bContinueOnError; }
+    CSession* GetCurrentSession() const { return m_pCurSession; }
+    const std::vector<std::unique_ptr<CSession>>& GetSessions() const { return m_Sessions; }
+    const std::string& GetCurrentLine() const { return m_strCurLine; }
+
+private:
+    using Handler = int (CScriptEngine::*)(CScriptValue& value);
+    struct Statement {
+        std::int32_t token;
+        Handler handler;
+    };
+    static const Statement kControlStatements[];
+    static const Statement kFtpStatements[];
+
+    // Run frame.
+    int OpenFile(const std::string& path);
+    void CloseFile();
+    int GetNextLine();
+    bool ReadRawLine(std::string& line);
+    void SetCurrentSession(const std::string& name);
+    bool ControlStmt(CScriptValue& value, int& rc);
+    int ExecuteCmd(CScriptValue& value);
+    int UnknownStatement(CScriptValue& value);
+
+    // The retry loop of the statements that repeat a failing operation.
+    bool CheckRetry(int attempt, int code, bool reconnect);
+    int RetryLoop(bool reconnect, const std::function<int(int attempt)>& operation);
+
+    // Control statements.
+    int ExecOn(CScriptValue& value);
+    int SetDebug(CScriptValue& value);
+    int SetIgnore(CScriptValue& value);
+    int SetEcho(CScriptValue& value);
+    int SetLogFile(CScriptValue& value);
+    int ExecIf(CScriptValue& value);
+    int ExecElse(CScriptValue& value);
+    int ExecEndif(CScriptValue& value);
+    int Test(CScriptValue& value);
+    int ReadSwitch(const char* keyword, bool& flag);
+
+    // FTP statements.
+    int ExecFunction(CScriptValue& value);
+    int ExecLogin(CScriptValue& value);
+    int ExecGet(CScriptValue& value);
+    int ExecPut(CScriptValue& value);
+    int ExecCd(CScriptValue& value);
+    int ExecCdup(CScriptValue& value);
+    int ExecDir(CScriptValue& value);
+    int ExecAscii(CScriptValue& value);
+    int ExecBinary(CScriptValue& value);
+    int ExecAppend(CScriptValue& value);
+    int ExecSite(CScriptValue& value);
+    int ExecQuote(CScriptValue& value);
+    int ExecRestart(CScriptValue& value);
+    int ExecGateLogin(CScriptValue& value);
+    int ExecMPut(CScriptValue& value);
+    int ExecMGet(CScriptValue& value);
+    int ExecLcd(CScriptValue& value);
+    int ExecPassive(CScriptValue& value);
+    int ExecActive(CScriptValue& value);
+    int ExecStatusBox(CScriptValue& value);
+    int ExecQuit(CScriptValue& value);
+    int ExecRemote(CScriptValue& value);
+    int ExecRmDir(CScriptValue& value);
+    int ExecDelete(CScriptValue& value);
+    int ExecMkDir(CScriptValue& value);
+    int ExecRename(CScriptValue& value);
+    int ExecLocalUnique(CScriptValue& value);
+    int ExecStoreUnique(CScriptValue& value);
+    int ExecExists(CScriptValue& value);
+    int ExecLocalPath(CScriptValue& value);
+    int ExecFilesize(CScriptValue& value);
+    int ExecDefaultTimeout(CScriptValue& value);
+    int ExecReceiveTimeout(CScriptValue& value);
+    int ExecFileDate(CScriptValue& value);
+    int ExecFiledatetime(CScriptValue& value);
+    int ExecPwd(CScriptValue& value);
+    int ExecLocalDataPort(CScriptValue& value);
+
+    std::intptr_t m_nUserData = 0;
+    ScriptEchoCallback m_pfnClientEcho;
+    ScriptEchoCallback m_pfnServerEcho;
+    bool m_bRestartOnRetry = false;  // repeats of transfers resume
+    bool m_bRestartMode = false;     // while a "restart" statement runs
+    std::int32_t m_nRetryMax = -1;   // -1 none, 0 for ever, n at most n repeats
+    std::int32_t m_nRetrySleep = 0;  // seconds before each repeat
+    CScriptTokenizer m_Tokenizer;
+    bool m_bLogging = false;
+    bool m_bContinueOnError = false;
+    bool m_bEcho = false;
+    std::vector<std::unique_ptr<CSession>> m_Sessions;  // in order of creation
+    CSession* m_pCurSession = nullptr;
+    std::string m_strCurLine;
+    bool m_bFileOpen = false;
+    std::ifstream m_File;
+    bool m_bFirstLine = true;
+    int m_nLineDepth = 0;  // lines executing inside one another
+};

@@ -1,0 +1,20 @@
+# Fails unless the library's dynamic symbol table defines exactly the four
+# exports. Run as: cmake -DLIBRARY=<path> -P CheckExports.cmake
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(names)
+foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^.* " "" name "${line}")
+    list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected Marlo_ExecLine Marlo_ExecLine2 Marlo_Execute Marlo_Execute2)
+if(NOT names STREQUAL expected)
+    message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
+endif()
+message(STATUS "exports: ${names}")
