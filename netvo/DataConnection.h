@@ -1,0 +1,49 @@
+// Data connections, passive (EPSV, then PASV) or active (EPRT/PORT), and the
+// command sequence around them: open, send the command, expect 1xx, transfer,
+// close, read the final reply.
+#pragma once
+
+#include "Session.h"
+
+#include <string>
+
+namespace netvo {
+
+class DataConnection {
+public:
+    int Fd() const { return m_data.Get(); }
+    // The server answered the command with a final 2xx at once: no data.
+    bool Completed() const { return m_completed; }
+    const Reply& Preliminary() const { return m_preliminary; }
+
+private:
+    friend int OpenDataCommand(Session&, Op&, const std::string&, long long, DataConnection&);
+    friend int CloseDataCommand(Session&, Op&, DataConnection&);
+    friend int AbortDataCommand(Session&, Op&, DataConnection&, int);
+
+    netvo::Fd m_data;
+    netvo::Fd m_listen;
+    bool m_completed = false;
+    Reply m_preliminary;
+};
+
+// The server's passive address: EPSV (unless refused before), else PASV.
+// The host is always the control connection's peer.
+int RequestPassive(Session& s, Op& op, Address& out);
+// Tells the server to connect to `target` (EPRT for IPv6, PORT for IPv4).
+int SendPort(Session& s, Op& op, const Address& target);
+
+// Sets up the data connection, sends "REST rest" when rest > 0, then the
+// command, and reads the 1xx reply (accepting the server's connection in
+// active mode). On failure everything is closed and the code returned.
+int OpenDataCommand(Session& s, Op& op, const std::string& command, long long rest, DataConnection& dc);
+// Closes the data connection and reads the final reply: 0 for 2xx.
+int CloseDataCommand(Session& s, Op& op, DataConnection& dc);
+// Closes the data connection, sends ABOR and drains the replies with a short
+// bound so the control connection stays usable. Returns `reason`.
+int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason);
+
+// Reads up to `size` bytes: > 0 bytes, 0 at the end, or a negative code.
+long ReceiveSome(int fd, char* buffer, size_t size, Op& op);
+
+}  // namespace netvo

@@ -1,0 +1,143 @@
+#include "ServerToServer.h"
+
+#include "DataConnection.h"
+#include "LocalFiles.h"
+#include "Result.h"
+
+namespace netvo {
+
+namespace {
+
+// Neither side's data is visible from here, so the wait for the final
+// replies cannot be an inactivity bound; it gets a generous fixed one.
+constexpr int kFinalWaitFactor = 60;
+
+// One server listens, the other connects to it.
+int Connect(Session& passive, Op& passiveOp, Session& active, Op& activeOp)
+{
+    Address target;
+    int rc = RequestPassive(passive, passiveOp, target);
+    if (rc != 0)
+        return rc;
+    return SendPort(active, activeOp, target);
+}
+
+int Rest(Session& s, Op& op, long long offset)
+{
+    if (offset <= 0)
+        return 0;
+    Reply reply;
+    std::string line = "REST " + std::to_string(offset);
+    int rc = s.control.Command(line, reply, op);
+    if (rc != 0)
+        return s.Fail(rc, line);
+    return reply.code == 350 ? 0 : s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, line);
+}
+
+// Reads replies until a final one; 0 for 1xx..2xx (`final` set when done).
+int Await(Session& s, Op& op, const std::string& command, bool& final, std::chrono::milliseconds bound)
+{
+    Reply reply;
+    int rc = s.control.ReadWithin(reply, op, bound);
+    if (rc == NETVO_E_TIMEOUT)
+        s.control.Close();
+    if (rc != 0)
+        return s.Fail(rc, command);
+    final = !reply.Preliminary();
+    if (reply.code < 300)
+        return 0;
+    return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, command);
+}
+
+void AbortSide(Session& s, Op& op)
+{
+    if (!s.control.IsOpen())
+        return;
+    Op drain(op.Handle(), op.Statusbox(), 3);
+    drain.IgnoreAbort();
+    Reply reply;
+    if (s.control.Send("ABOR", drain) != 0)
+        return;
+    if (s.control.ReadWithin(reply, drain, std::chrono::seconds(3)) == 0 && reply.code != 225)
+        s.control.ReadWithin(reply, drain, std::chrono::seconds(3));
+}
+
+}  // namespace
+
+int RemoteCopy(Session& src, Session& dest, const char* source, const char* destName, bool binary,
+               RemoteMode mode, long long offset)
+{
+    if (!source || !*source || !SafeArgument(source) || (destName && !SafeArgument(destName)))
+        return src.Fail(NETVO_E_BADARG, "server to server");
+    std::string target = destName && *destName ? destName : SafeLastComponent(source);
+    if (target.empty())
+        return src.Fail(NETVO_E_BADARG, "server to server");
+    Op srcOp = src.MakeOp();
+    Op destOp = dest.MakeOp();
+    int rc = src.EnsureType(!binary, srcOp);
+    if (rc == 0)
+        rc = dest.EnsureType(!binary, destOp);
+    if (rc != 0)
+        return rc;
+
+    if (offset < 0) {
+        Reply reply;
+        rc = dest.control.Command("SIZE " + target, reply, destOp);
+        if (rc != 0)
+            return dest.Fail(rc, "SIZE " + target);
+        auto size = reply.code == 213 ? ParseSize(reply.Text()) : std::nullopt;
+        offset = size ? *size : 0;
+    }
+
+    // Source passive first; when either server refuses its part, the other
+    // way round.
+    rc = Connect(src, srcOp, dest, destOp);
+    if (rc != 0 && src.control.IsOpen() && dest.control.IsOpen())
+        rc = Connect(dest, destOp, src, srcOp);
+    if (rc != 0)
+        return rc;
+
+    rc = Rest(src, srcOp, offset);
+    if (rc == 0 && mode == RemoteMode::Store)
+        rc = Rest(dest, destOp, offset);
+    if (rc != 0)
+        return rc;
+
+    std::string storeCommand = (mode == RemoteMode::Append ? "APPE " : "STOR ") + target;
+    std::string retrCommand = std::string("RETR ") + source;
+    // Both commands go out before any reply is awaited: some servers answer
+    // 150 only once the data connection stands, which needs the other one.
+    rc = dest.control.Send(storeCommand, destOp);
+    if (rc != 0)
+        return dest.Fail(rc, storeCommand);
+    rc = src.control.Send(retrCommand, srcOp);
+    if (rc != 0) {
+        AbortSide(dest, destOp);
+        return src.Fail(rc, retrCommand);
+    }
+
+    bool destDone = false;
+    bool srcDone = false;
+    rc = Await(dest, destOp, storeCommand, destDone, destOp.Timeout());
+    if (rc != 0) {
+        AbortSide(src, srcOp);
+        return rc;
+    }
+    rc = Await(src, srcOp, retrCommand, srcDone, srcOp.Timeout());
+    if (rc != 0) {
+        AbortSide(dest, destOp);
+        return rc;
+    }
+    auto longWait = srcOp.Timeout() * kFinalWaitFactor;
+    while (rc == 0 && !srcDone)
+        rc = Await(src, srcOp, retrCommand, srcDone, longWait);
+    if (rc != 0) {
+        AbortSide(dest, destOp);
+        return rc;
+    }
+    while (rc == 0 && !destDone)
+        rc = Await(dest, destOp, storeCommand, destDone, longWait);
+    return rc;
+}
+
+}  // namespace netvo

@@ -1,0 +1,173 @@
+#include "Session.h"
+
+#include "Result.h"
+#include "Stream.h"
+
+#include <chrono>
+
+namespace netvo {
+
+bool SafeArgument(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+Session::Session(int id, Endpoint host) : m_id(id), m_host(std::move(host)) {}
+
+Session::~Session() = default;
+
+int Session::Fail(int code, std::string_view command) const
+{
+    std::string text = m_host.host.find(':') != std::string::npos ? "[" + m_host.host + "]" : m_host.host;
+    text += ":" + std::to_string(m_host.port) + ": ";
+    if (!command.empty()) {
+        // Never put a password into an error text.
+        if (command.substr(0, 5) == "PASS " || command.substr(0, 5) == "ACCT ")
+            text += std::string(command.substr(0, 4)) + " ****";
+        else
+            text += std::string(command);
+        text += ": ";
+    }
+    if (code > 0 && control.Last().code == code && !control.Last().lines.empty())
+        text += control.Last().lines.front();
+    else
+        text += ResultText(code);
+    return SetLastError(code, text);
+}
+
+int Session::Connect(Op& op)
+{
+    stream.reset();
+    m_loggedIn = false;
+    m_wireType = 0;
+    std::vector<Address> addresses;
+    int rc = Resolve(m_host.host, m_host.port, op, addresses);
+    if (rc == 0)
+        rc = control.Open(addresses, op);
+    if (rc != 0)
+        return Fail(rc, "connect");
+    return 0;
+}
+
+int Session::Run(std::string_view command, Op& op, Reply* out)
+{
+    Reply reply;
+    int rc = control.Command(command, reply, op);
+    if (rc != 0)
+        return Fail(rc, command);
+    if (out)
+        *out = reply;
+    if (reply.code >= 200 && reply.code < 300)
+        return 0;
+    return Fail(reply.code, command);
+}
+
+int Session::SendCredentials(const std::string& userLine, const std::string& password,
+                             const std::string& account, Op& op)
+{
+    if (!SafeArgument(userLine) || !SafeArgument(password) || !SafeArgument(account))
+        return Fail(NETVO_E_BADARG, "USER");
+    Reply reply;
+    int rc = control.Command(userLine, reply, op);
+    if (rc != 0)
+        return Fail(rc, userLine);
+    if (reply.code == 331) {
+        rc = control.Command("PASS " + password, reply, op);
+        if (rc != 0)
+            return Fail(rc, "PASS ");
+    }
+    if (reply.code == 332) {
+        if (account.empty())
+            return Fail(332, "ACCT");
+        rc = control.Command("ACCT " + account, reply, op);
+        if (rc != 0)
+            return Fail(rc, "ACCT ");
+    }
+    if (reply.code == 230 || reply.code == 202)
+        return 0;
+    return Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, "login");
+}
+
+int Session::Login(const std::string& user, const std::string& password, const std::string& account, Op& op)
+{
+    stream.reset();
+    if (m_loggedIn || !control.CheckAlive()) {
+        // A fresh session: servers disagree on a second USER after a login.
+        Quit();
+        int rc = Connect(op);
+        if (rc != 0)
+            return rc;
+    }
+    int rc = SendCredentials("USER " + user, password, account, op);
+    if (rc != 0)
+        return rc;
+    return AfterLogin(op);
+}
+
+int Session::GateLogin(const std::string& host, const std::string& user, const std::string& password,
+                       const std::string& account, Op& op)
+{
+    auto target = ParseHost(host);
+    if (!target)
+        return Fail(NETVO_E_BADARG, "USER");
+    if (!control.CheckAlive())
+        return Fail(NETVO_E_NOTCONNECTED, "USER");
+    std::string line = "USER " + user + "@";
+    line += target->host.find(':') != std::string::npos ? "[" + target->host + "]" : target->host;
+    if (target->port != 21)
+        line += ":" + std::to_string(target->port);
+    int rc = SendCredentials(line, password, account, op);
+    if (rc != 0)
+        return rc;
+    return AfterLogin(op);
+}
+
+int Session::AfterLogin(Op& op)
+{
+    m_loggedIn = true;
+    m_wireType = 0;
+    // None of these is essential: old servers refuse FEAT, and a firewall
+    // refuses everything until the real server is named. Only a broken
+    // connection fails the login.
+    Reply feat;
+    features = Features{};
+    int rc = control.Command("FEAT", feat, op);
+    if (rc != 0)
+        return Fail(rc, "FEAT");
+    features = ParseFeatures(feat);
+    if (features.utf8) {
+        Reply ignored;
+        rc = control.Command("OPTS UTF8 ON", ignored, op);
+        if (rc != 0)
+            return Fail(rc, "OPTS UTF8 ON");
+    }
+    rc = EnsureType(settings.ascii, op);
+    return rc < 0 ? rc : 0;
+}
+
+int Session::EnsureType(bool ascii, Op& op)
+{
+    char wanted = ascii ? 'A' : 'I';
+    if (m_wireType == wanted && control.IsOpen())
+        return 0;
+    int rc = Run(ascii ? "TYPE A" : "TYPE I", op);
+    if (rc == 0)
+        m_wireType = wanted;
+    return rc;
+}
+
+void Session::Quit()
+{
+    stream.reset();
+    m_loggedIn = false;
+    m_wireType = 0;
+    if (control.CheckAlive()) {
+        Op op(m_id, settings.statusbox, 3);
+        Reply reply;
+        if (control.Send("QUIT", op) == 0)
+            control.ReadWithin(reply, op, std::chrono::seconds(3));
+    }
+    control.Close();
+}
+
+}  // namespace netvo

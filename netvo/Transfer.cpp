@@ -1,0 +1,283 @@
+#include "Transfer.h"
+
+#include "DataConnection.h"
+#include "LineEnds.h"
+#include "LocalFiles.h"
+#include "Result.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace netvo {
+
+namespace {
+
+constexpr size_t kBufferSize = 1024 * 1024;
+
+// sendfile() raises SIGPIPE when the server drops the connection and has no
+// MSG_NOSIGNAL; the library must not kill its host process, so SIGPIPE is
+// blocked in this thread for the transfer and a pending one discarded.
+class SigPipeBlock {
+public:
+    SigPipeBlock()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &set, &m_old);
+    }
+    ~SigPipeBlock()
+    {
+        if (!m_wasPending) {
+            sigset_t pending;
+            sigpending(&pending);
+            if (sigismember(&pending, SIGPIPE) == 1) {
+                sigset_t set;
+                sigemptyset(&set);
+                sigaddset(&set, SIGPIPE);
+                timespec zero{0, 0};
+                sigtimedwait(&set, nullptr, &zero);
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    SigPipeBlock(const SigPipeBlock&) = delete;
+    SigPipeBlock& operator=(const SigPipeBlock&) = delete;
+
+private:
+    sigset_t m_old;
+    bool m_wasPending = false;
+};
+
+int WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return NETVO_E_LOCALFILE;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+bool IsRegularFile(int fd)
+{
+    struct stat st{};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
+{
+    std::unique_ptr<char[]> buffer(new char[kBufferSize + 1]);
+    AsciiDecoder decoder;
+    long long done = op.Done();
+    for (;;) {
+        long n = ReceiveSome(dataFd, buffer.get(), kBufferSize, op);
+        if (n < 0)
+            return static_cast<int>(n);
+        if (n == 0)
+            break;
+        size_t size = static_cast<size_t>(n);
+        if (ascii)
+            size = decoder.Decode(buffer.get(), size, buffer.get());
+        if (WriteAll(fileFd, buffer.get(), size) != 0)
+            return NETVO_E_LOCALFILE;
+        done += n;
+        if (op.Progress(done) != 0)
+            return NETVO_E_ABORTED;
+    }
+    size_t tail = ascii ? decoder.Finish(buffer.get()) : 0;
+    return tail ? WriteAll(fileFd, buffer.get(), tail) : 0;
+}
+
+int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op)
+{
+    SigPipeBlock noSigPipe;
+    long long done = op.Done();
+    if (!ascii && IsRegularFile(fileFd)) {
+        // The kernel copies from the page cache straight to the socket.
+        for (;;) {
+            ssize_t n = ::sendfile(dataFd, fileFd, nullptr, kBufferSize);
+            if (n > 0) {
+                done += n;
+                if (op.Progress(done) != 0)
+                    return NETVO_E_ABORTED;
+                continue;
+            }
+            if (n == 0)
+                return 0;
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                int w = op.WaitFd(dataFd, POLLOUT);
+                if (w != 0)
+                    return w;
+                continue;
+            }
+            if (errno == EINVAL || errno == ENOSYS)
+                break;  // not possible for this file: copy through a buffer
+            return errno == EPIPE || errno == ECONNRESET ? NETVO_E_CLOSED : NETVO_E_LOCALFILE;
+        }
+    }
+    std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+    AsciiEncoder encoder;
+    std::string encoded;
+    for (;;) {
+        ssize_t n = ::read(fileFd, buffer.get(), kBufferSize);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return NETVO_E_LOCALFILE;
+        if (n == 0)
+            return 0;
+        int rc;
+        if (ascii) {
+            encoded.clear();
+            encoder.Encode(buffer.get(), static_cast<size_t>(n), encoded);
+            rc = SendAll(dataFd, encoded.data(), encoded.size(), op);
+        } else {
+            rc = SendAll(dataFd, buffer.get(), static_cast<size_t>(n), op);
+        }
+        if (rc != 0)
+            return rc;
+        done += n;
+        if (op.Progress(done) != 0)
+            return NETVO_E_ABORTED;
+    }
+}
+
+int Get(Session& s, const char* remote, const char* local, long long offset)
+{
+    if (!remote || !*remote || !SafeArgument(remote))
+        return s.Fail(NETVO_E_BADARG, "RETR");
+    std::string path = LocalTarget(s.settings, local, remote);
+    if (path.empty())
+        return s.Fail(NETVO_E_BADARG, std::string("RETR ") + remote);
+    if (offset < 0)
+        offset = std::max(0LL, LocalSize(path));
+    if (offset > 0 && LocalSize(path) < offset)
+        return SetLastError(NETVO_E_LOCALFILE, path + ": shorter than the restart offset");
+    Op op = s.MakeOp();
+    int rc = s.EnsureType(s.settings.ascii, op);
+    if (rc != 0)
+        return rc;
+    std::string command = std::string("RETR ") + remote;
+    DataConnection dc;
+    rc = OpenDataCommand(s, op, command, offset, dc);
+    if (rc != 0)
+        return rc;
+    if (auto total = ParseTransferSize(dc.Preliminary().Text()))
+        op.SetTotal(offset + *total);
+    op.SetDone(offset);
+    // Only now that the server sends the file is the local file touched.
+    netvo::Fd file(OpenForGet(path, offset, s.settings.localUnique));
+    if (!file.Valid()) {
+        AbortDataCommand(s, op, dc, NETVO_E_LOCALFILE);
+        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
+    }
+    if (!dc.Completed()) {
+        rc = ReceiveToFd(dc.Fd(), file.Get(), s.settings.ascii, op);
+        if (rc != 0)
+            return s.Fail(AbortDataCommand(s, op, dc, rc), command);
+    }
+    if (::close(file.Release()) != 0) {
+        CloseDataCommand(s, op, dc);
+        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
+    }
+    rc = CloseDataCommand(s, op, dc);
+    return rc != 0 ? s.Fail(rc, command) : 0;
+}
+
+int Put(Session& s, const char* local, const char* remote, PutMode mode, long long offset)
+{
+    if (!local || !*local)
+        return s.Fail(NETVO_E_BADARG, "STOR");
+    std::string path = LocalTarget(s.settings, local, {});
+    std::string remoteName = remote && *remote ? remote : SafeLastComponent(local);
+    if (remoteName.empty() || !SafeArgument(remoteName))
+        return s.Fail(NETVO_E_BADARG, "STOR");
+    netvo::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid())
+        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
+    Op op = s.MakeOp();
+    int rc;
+    if (offset < 0) {
+        // Resume: the server's size of the file says how much it has.
+        rc = s.EnsureType(false, op);
+        if (rc != 0)
+            return rc;
+        Reply reply;
+        rc = s.control.Command("SIZE " + remoteName, reply, op);
+        if (rc != 0)
+            return s.Fail(rc, "SIZE " + remoteName);
+        auto size = reply.code == 213 ? ParseSize(reply.Text()) : std::nullopt;
+        if (reply.code == 213 && !size)
+            return s.Fail(NETVO_E_PROTOCOL, "SIZE " + remoteName);
+        offset = size ? *size : 0;  // no such file yet: send it all
+    }
+    if (::lseek(file.Get(), offset, SEEK_SET) != offset)
+        return SetLastError(NETVO_E_LOCALFILE, path + ": cannot seek to the restart offset");
+    rc = s.EnsureType(s.settings.ascii, op);
+    if (rc != 0)
+        return rc;
+    std::string command;
+    long long rest = 0;
+    bool unique = false;
+    if (mode == PutMode::Append) {
+        command = "APPE " + remoteName;  // appends the tail, no REST needed
+    } else if (s.settings.storeUnique && offset == 0) {
+        command = "STOU " + remoteName;
+        unique = true;
+    } else {
+        command = "STOR " + remoteName;
+        rest = offset;
+    }
+    struct stat st{};
+    if (::fstat(file.Get(), &st) == 0 && S_ISREG(st.st_mode))
+        op.SetTotal(static_cast<long long>(st.st_size));
+    op.SetDone(offset);
+    DataConnection dc;
+    rc = OpenDataCommand(s, op, command, rest, dc);
+    if (unique && (rc == 500 || rc == 501 || rc == 504)) {
+        // RFC 959 gives STOU no argument; servers that insist get none.
+        command = "STOU";
+        rc = OpenDataCommand(s, op, command, rest, dc);
+    }
+    if (rc != 0)
+        return rc;
+    Reply naming = dc.Preliminary();
+    if (!dc.Completed()) {
+        rc = SendFromFd(file.Get(), dc.Fd(), s.settings.ascii, op);
+        if (rc == NETVO_E_CLOSED) {
+            // The server closed the data connection early; its reply says why.
+            int final = CloseDataCommand(s, op, dc);
+            return s.Fail(final != 0 ? final : NETVO_E_CLOSED, command);
+        }
+        if (rc != 0)
+            return s.Fail(AbortDataCommand(s, op, dc, rc), command);
+    }
+    rc = CloseDataCommand(s, op, dc);
+    if (rc != 0)
+        return s.Fail(rc, command);
+    if (unique && !naming.lines.empty())
+        s.control.SetLast(naming);  // the reply that names the stored file
+    return 0;
+}
+
+}  // namespace netvo

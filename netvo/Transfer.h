@@ -1,0 +1,21 @@
+// File transfers between a local file and the server: get, put, append and
+// their restart forms, plus the data pumps the other transfer kinds share.
+#pragma once
+
+#include "Session.h"
+
+namespace netvo {
+
+// offset < 0: resume from the local file's size; 0: a full get.
+int Get(Session& s, const char* remote, const char* local, long long offset);
+
+enum class PutMode { Store, Append };
+// offset < 0: resume from the server's SIZE; 0: from the start.
+int Put(Session& s, const char* local, const char* remote, PutMode mode, long long offset);
+
+// Copies the data connection into a file descriptor until the end.
+int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op);
+// Copies a file descriptor (from its current position) to the data connection.
+int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op);
+
+}  // namespace netvo

@@ -1,0 +1,62 @@
+// Bounded waiting: every blocking wait of the library goes through an Op,
+// which waits in slices of at most 100 ms, calls the process-wide wait hook
+// each slice and gives up at the deadline or when the hook asks to abort.
+#pragma once
+
+#include "netvo32.h"
+
+#include <chrono>
+#include <poll.h>
+
+namespace netvo {
+
+void SetWaitHook(netvo_waithook hook, void* context);
+void SetDefaultTimeout(int seconds);
+int DefaultTimeout();
+
+class Op {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // timeoutSeconds: the inactivity bound for each wait (0: the default).
+    Op(int handle, bool statusbox, int timeoutSeconds);
+    Op(int handle, bool statusbox, std::chrono::milliseconds timeout);
+
+    int Handle() const { return m_handle; }
+    bool Statusbox() const { return m_statusbox; }
+    std::chrono::milliseconds Timeout() const { return m_timeout; }
+    bool Aborted() const { return m_aborted; }
+    // While cleaning up after an abort the hook is still called, but its
+    // answer no longer cuts the (short, bounded) cleanup waits.
+    void IgnoreAbort() { m_ignoreAbort = true; }
+
+    void SetTotal(long long total) { m_total = total; }
+    void SetDone(long long done) { m_done = done; }
+    long long Done() const { return m_done; }
+
+    // Waits until one of the descriptors is ready (revents filled in), for at
+    // most `bound` (default: the timeout). Returns 0, NETVO_E_TIMEOUT or
+    // NETVO_E_ABORTED.
+    int Wait(pollfd* fds, int count, std::chrono::milliseconds bound);
+    int Wait(pollfd* fds, int count) { return Wait(fds, count, m_timeout); }
+    int WaitFd(int fd, short events) { return WaitFd(fd, events, m_timeout); }
+    int WaitFd(int fd, short events, std::chrono::milliseconds bound);
+
+    // Called after each buffer of a transfer: calls the hook when 50 ms have
+    // passed since the last call. Returns 0 or NETVO_E_ABORTED.
+    int Progress(long long done);
+
+private:
+    int CallHook();
+
+    int m_handle;
+    bool m_statusbox;
+    std::chrono::milliseconds m_timeout;
+    long long m_done = 0;
+    long long m_total = -1;
+    bool m_aborted = false;
+    bool m_ignoreAbort = false;
+    Clock::time_point m_lastHook;
+};
+
+}  // namespace netvo
