@@ -10,6 +10,7 @@
 // Prints one line per measurement: what, lines, seconds, lines per second.
 #include "DirFile.h"
 #include "FtpSession.h"
+#include "ListingClock.h"
 #include "ListingRules.h"
 #include "SessionRegistry.h"
 #include "SessionTypes.h"

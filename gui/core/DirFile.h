@@ -1,0 +1,64 @@
+// CDirFile: one remote folder listing. It fetches the long listing through
+// the session into a temporary file and hands out its entries one line at a
+// time; for the current line it tells the name, whether it is a folder, the
+// size and the modification time. It lives on the stack of one listing
+// operation: construct, CreateDir, loop over GetNextDir, destroy.
+#pragma once
+
+#include "ListingClock.h"
+#include "ListingRules.h"
+
+#include <cstdint>
+#include <ctime>
+#include <fstream>
+#include <string>
+
+class CSession;
+
+class CDirFile {
+public:
+    explicit CDirFile(const std::string& sessionName);
+    explicit CDirFile(int handle);
+    ~CDirFile();
+    CDirFile(const CDirFile&) = delete;
+    CDirFile& operator=(const CDirFile&) = delete;
+
+    // Lists `dir` into the temporary file; true when it is ready to read.
+    bool CreateDir(const std::string& dir);
+    // The next entry line; false at the end, at an empty line, or when
+    // nothing was listed.
+    bool GetNextDir(std::string& line);
+
+    bool IsDir() const { return m_entry.isDir; }
+    bool IsDir(const std::string& line) const;
+    bool IsFile() const;
+    bool IsFile(const std::string& line) const;
+    std::string GetFileName() const { return m_entry.name; }
+    std::string GetFileName(const std::string& line) const;
+    std::string GetFileNameNTUnix(const std::string& line) const;
+    std::int64_t GetSize() const { return m_entry.size; }
+    std::time_t GetTime() const;
+
+    CSession* GetSessionObject() const { return m_pSession; }
+    const char* GetTempFileName() const { return m_szTempFile; }
+
+private:
+    void Initialize();
+    void GetSession(const std::string& name);
+    void GetSession(int handle);
+    ListingEntry Parse(const std::string& line, ListingRule& rule) const;
+    ListingEntry Parse(const std::string& line) const;
+    void CloseListing();
+
+    bool m_bDidCd = false;  // CreateDir changed the server's folder: restore it
+    int m_nOSType = 0;      // SessionOSType of the session
+    CSession* m_pSession = nullptr;
+    std::string m_strLine;  // the current listing line
+    bool m_bOpen = false;
+    char m_szTempFile[4096] = "";
+    std::ifstream m_file;
+
+    ListingRule m_rule = ListingRule::Unix;  // the rule m_strLine was read by
+    ListingEntry m_entry;                    // m_strLine, parsed once
+    mutable CListingClock m_clock{0};        // local times; "now" for recent Unix entries
+};

@@ -1,0 +1,33 @@
+// A prompt responder for tests: answers from a queue set up in advance and
+// records every request, so a test can check what the user would have seen.
+#pragma once
+
+#include "Prompt.h"
+
+#include <deque>
+#include <vector>
+
+class CScriptedPrompt : public IPromptResponder {
+public:
+    // Installs itself for its lifetime.
+    CScriptedPrompt();
+    ~CScriptedPrompt();
+    CScriptedPrompt(const CScriptedPrompt&) = delete;
+    CScriptedPrompt& operator=(const CScriptedPrompt&) = delete;
+
+    // Yes/No answers, used in order; when they run out the answer is No.
+    void QueueYesNo(bool yes) { m_yesNo.push_back(yes); }
+    // Save As answers, used in order; an empty path is Cancel, and so is
+    // running out.
+    void QueueSaveAs(const QString& path) { m_paths.push_back(path); }
+
+    const std::vector<PromptRequest>& Requests() const { return m_requests; }
+
+    bool Answer(const PromptRequest& request, QString& path) override;
+
+private:
+    IPromptResponder* m_pPrevious = nullptr;
+    std::deque<bool> m_yesNo;
+    std::deque<QString> m_paths;
+    std::vector<PromptRequest> m_requests;
+};
