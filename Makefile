@@ -1,4 +1,4 @@
-# Entry points: make run, make test, make asan, make fuzz, make bench.
+# Entry points: make run, make test, make asan, make fuzz, make bench, make demo.
 # Every target first installs what is missing, so a fresh Debian 12 machine
 # with git and make is enough.
 
@@ -7,7 +7,7 @@ CMAKE_GEN := -G Ninja
 WERROR    := $(if $(CI),ON,OFF)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test run asan fuzz bench clean
+.PHONY: all deps build test run asan fuzz bench demo clean
 
 all: build
 
@@ -52,6 +52,10 @@ fuzz:
 
 bench: build
 	bench/run
+
+# Runs examples/tutorial.txt with marlo against a local test server.
+demo: build
+	examples/run-demo build/runner/marlo
 
 clean:
 	rm -rf build build-asan build-fuzz

@@ -61,6 +61,9 @@ public:
     CSession* GetCurrentSession() const { return m_pCurSession; }
     const std::vector<std::unique_ptr<CSession>>& GetSessions() const { return m_Sessions; }
     const std::string& GetCurrentLine() const { return m_strCurLine; }
+    std::int32_t GetRetryMax() const { return m_nRetryMax; }
+    std::int32_t GetRetrySleep() const { return m_nRetrySleep; }
+    bool GetRestartOnRetry() const { return m_bRestartOnRetry; }
 
 private:
     using Handler = int (CScriptEngine::*)(CScriptValue& value);
@@ -84,6 +87,30 @@ private:
     // The retry loop of the statements that repeat a failing operation.
     bool CheckRetry(int attempt, int code, bool reconnect);
     int RetryLoop(bool reconnect, const std::function<int(int attempt)>& operation);
+
+    // Argument reading and the end of a statement.
+    struct TransferArgs {
+        std::string first;   // remote name of a get, local name of a put
+        std::string second;  // empty: the library chooses the name
+        bool hasOffset = false;
+        long long offset = 0;  // 0 counts as no offset
+    };
+    bool ReadText(std::string& text);
+    bool ReadInteger(int& number);
+    int ReadLoginTexts(std::string (&texts)[4]);
+    int ReadTransferArgs(const char* keyword, TransferArgs& args);
+    bool ResumeOnAttempt(int attempt) const;
+    int LibraryCall(const std::function<int(int handle)>& call);
+    int EndStatement(CScriptValue& value, const char* function, const char* keyword, int code);
+    int StreamListing(int handle, bool names, const std::string& remote);
+    int SetUniqueMode(const char* keyword, bool& recorded, int (CSession::*set)(bool), int (*toggle)(int));
+
+    // Parts of the failure rules and the log file.
+    int ExecOnFailed();
+    int ExecOnError();
+    int GetSleep();
+    void SetRetryInfo();
+    int StartLogFile(const std::string& path);
 
     // Control statements.
     int ExecOn(CScriptValue& value);

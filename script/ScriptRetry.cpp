@@ -26,8 +26,10 @@ bool CScriptEngine::CheckRetry(int attempt, int code, bool reconnect)
         std::this_thread::sleep_for(std::chrono::seconds(m_nRetrySleep));
     }
     g_TraceLog.LogAppend("Retry # %d\n", attempt);
+    // A session whose last rebuild failed has no handle left; it logs in
+    // anew instead, so that a server that comes back is reached again.
     if (reconnect && m_pCurSession != nullptr)
-        m_pCurSession->CheckConnection();
+        m_pCurSession->LoginAgain();
     return true;
 }
 

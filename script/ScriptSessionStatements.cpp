@@ -11,11 +11,8 @@ int CScriptEngine::ExecLogin(CScriptValue& value)
 {
     g_TraceLog.Trace("ExecLogin: Begin");
     std::string args[4];
-    int count = 0;
-    while (count < 4 && m_Tokenizer.GetNextToken() >= tok::String)
-        args[count++] = m_Tokenizer.GetText();
     int code;
-    if (count == 0) {
+    if (ReadLoginTexts(args) == 0) {
         code = SyntaxError("Login", "<string>", m_Tokenizer.GetText());
     } else {
         // A login is repeated as it is; there is nothing to reconnect yet.
@@ -23,9 +20,24 @@ int CScriptEngine::ExecLogin(CScriptValue& value)
             return m_pCurSession->Login(args[0], args[1], args[2], args[3], false, false);
         });
     }
-    value.SetInteger(code);
-    ReportResult("ExecLogin", "login", code);
-    return code;
+    return EndStatement(value, "ExecLogin", "login", code);
+}
+
+// gatelogin <host> [<user> [<password> [<account>]]]: through the firewall
+// this session is logged in to; remembered for a rebuilt connection.
+int CScriptEngine::ExecGateLogin(CScriptValue& value)
+{
+    g_TraceLog.Trace("ExecGateLogin: Begin");
+    std::string args[4];
+    int code;
+    if (ReadLoginTexts(args) == 0) {
+        code = SyntaxError("GateLogin", "<string>", m_Tokenizer.GetText());
+    } else {
+        code = RetryLoop(true, [&](int) {
+            return m_pCurSession->GateLogin(args[0], args[1], args[2], args[3], false, false);
+        });
+    }
+    return EndStatement(value, "ExecGateLogin", "GateLogin", code);
 }
 
 int CScriptEngine::ExecQuit(CScriptValue& value)

@@ -84,6 +84,7 @@ public:
     void SetOnFailed(int retry, int sleep);
     int SetLocalUnique(bool flag);
     int SetStoreUnique(bool flag);
+    int LoginAgain();
 #else
     // --- GUI only -------------------------------------------------------------
     int IsConnected();

@@ -37,4 +37,40 @@ int CSession::SetStoreUnique(bool flag)
     g_TraceLog.Trace(flag ? "SetStoreUnique: bFlag = True, cc = %d" : "SetStoreUnique: bFlag = False, cc = %d", cc);
     return cc;
 }
+
+// A rebuild that fails leaves the session without a handle, and the next
+// CheckConnection has nothing to log in on: a retry rule could then never
+// succeed again, however soon the server is back. This opens a new
+// connection with the remembered login, replays the firewall logins and
+// restores the modes, the unique ones included, since a new handle starts
+// without them. (Active mode is the one setting that cannot come back: the
+// session records only a wish for passive, which is the library's default.)
+int CSession::LoginAgain()
+{
+    if (m_nFtpHandle > 0)
+        return CheckConnection();
+    if (m_strHost.empty())
+        return kSessionNotTried;
+    g_TraceLog.Trace("LoginAgain: %s", m_strHost.c_str());
+    int cc = Login(std::string(m_strHost), std::string(m_strUser), std::string(m_strPassword),
+                   std::string(m_strAccount), true, false);
+    for (size_t i = 0; cc == 0 && i < m_aGateHost.size(); ++i) {
+        cc = BusyCall(*this, [&] {
+            return ftp_gatelogin(m_nFtpHandle, m_aGateHost[i].c_str(), m_aGateUser[i].c_str(),
+                                 m_aGatePassword[i].c_str(), m_aGateAccount[i].c_str());
+        });
+        GetReplyString();
+        if (cc != 0)
+            Disconnect();
+    }
+    if (cc != 0)
+        return cc;
+    RestoreAfterReconnect(cc);
+    if (m_bLocalUnique)
+        BusyCall(*this, [&] { return ftp_localunique(m_nFtpHandle); });
+    if (m_bStoreUnique)
+        BusyCall(*this, [&] { return ftp_storeunique(m_nFtpHandle); });
+    g_TraceLog.Trace("LoginAgain: cc = %d", cc);
+    return cc;
+}
 #endif

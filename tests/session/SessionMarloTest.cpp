@@ -75,3 +75,30 @@ TEST_F(SessionMarloTest, UniqueModesSurviveAReconnection)
 }
 
 }  // namespace
+
+// After a rebuild that failed, the session has no handle; logging in again
+// opens a new connection and brings back the folder and the modes, the
+// unique ones included, which a new handle does not have.
+TEST_F(SessionMarloTest, LoginAgainRestoresTheLostConnection)
+{
+    std::filesystem::create_directories(server.Root() / "sub");
+    WriteFile(local / "keep.txt", "local data");
+    ASSERT_EQ(session.Cd("/sub", true), 0);
+    ASSERT_EQ(session.SetBinary(), 0);
+    ASSERT_EQ(session.SetStoreUnique(true), 0);
+    session.Disconnect();  // what a failed rebuild leaves behind
+    ASSERT_EQ(session.m_nFtpHandle, 0);
+
+    const size_t before = server.Commands().size();
+    EXPECT_EQ(session.LoginAgain(), 0);
+    EXPECT_GT(session.m_nFtpHandle, 0);
+    EXPECT_EQ(session.m_strCurDir, "/sub");
+    EXPECT_EQ(session.PutFile((local / "keep.txt").string(), "keep.txt", TransferAuto), 0);
+    const auto commands = CommandsSince(server.Commands(), before);
+    EXPECT_GE(FindCommand(commands, "CWD /sub"), 0);
+    EXPECT_GE(FindCommand(commands, "TYPE I"), 0);
+    EXPECT_GE(FindCommand(commands, "STOU"), 0);
+
+    CSession never;
+    EXPECT_EQ(never.LoginAgain(), -99);
+}

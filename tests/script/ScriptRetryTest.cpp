@@ -1,0 +1,157 @@
+// The failure rules against the test bed's fault switches: how often an
+// operation runs, which code the statement returns, what the log shows, and
+// how a lost connection is rebuilt before a repeat.
+#include "ScriptServerTest.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace scripttest {
+namespace {
+
+using RetryTest = ScriptServerTest;
+
+TEST_F(RetryTest, ACountLimitsTheAttemptsAndTheLastCodeStands)
+{
+    WriteFile(Local("up.txt"), "u");
+    server.FailCommand("STOR", 10, 451);
+    const size_t mark = Mark();
+    EXPECT_EQ(Run("LOGIN\n"
+                  "logfile \"LOCAL/run.log\"\n"
+                  "on failed retry 2\n"
+                  "put \"LOCAL/up.txt\" up.txt\n"
+                  "logfile\n"),
+              451);
+    EXPECT_EQ(CountSince(mark, "STOR"), 3);
+    const std::string log = ReadFile(Local("run.log"));
+    EXPECT_NE(log.find("Retry # 1\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Retry # 2\n"), std::string::npos);
+    EXPECT_EQ(log.find("Retry # 3\n"), std::string::npos);
+    EXPECT_EQ(log.find("Sleeping"), std::string::npos);
+}
+
+TEST_F(RetryTest, ForeverAndZeroRepeatUntilSuccess)
+{
+    WriteFile(Remote("a.txt"), "a");
+    for (const char* rule : {"on failed retry forever", "on failed retry 0", "on failed restart forever sleep 9"}) {
+        SCOPED_TRACE(rule);
+        server.FailCommand("RETR", 4, 450);
+        const size_t mark = Mark();
+        EXPECT_EQ(Run(std::string("LOGIN\n") + rule + "\nget a.txt \"LOCAL/a.txt\"\n"), 0);
+        EXPECT_EQ(CountSince(mark, "RETR"), 5);
+        EXPECT_EQ(ReadFile(Local("a.txt")), "a");
+    }
+}
+
+TEST_F(RetryTest, WithoutARuleAnOperationRunsOnce)
+{
+    WriteFile(Remote("a.txt"), "a");
+    for (const char* rule : {"", "on failed retry 3\non failed off\n", "on failed retry sleep 5\n"}) {
+        SCOPED_TRACE(rule);
+        server.FailCommand("RETR", 1, 450);
+        const size_t mark = Mark();
+        EXPECT_EQ(Run(std::string("ignore on\nLOGIN\n") + rule + "ignore off\nget a.txt \"LOCAL/a.txt\"\n"), 450);
+        EXPECT_EQ(CountSince(mark, "RETR"), 1);
+    }
+}
+
+// Statements without a retry loop never repeat, whatever the rule.
+TEST_F(RetryTest, StatementsWithoutTheLoopRunOnce)
+{
+    server.FailCommand("MKD", 5, 550);
+    const size_t mark = Mark();
+    EXPECT_EQ(Run("LOGIN\non failed retry 3\nmkdir x\n"), 550);
+    EXPECT_EQ(CountSince(mark, "MKD"), 1);
+    server.ClearFaults();
+}
+
+// The server drops the connection in the middle of a download; the repeat
+// logs in again on the same handle and gets the whole file. With "restart"
+// the repeat resumes where the first attempt stopped.
+TEST_F(RetryTest, ALostConnectionIsRebuiltBeforeTheRepeat)
+{
+    const std::string data = Pattern(200000);
+    WriteFile(Remote("big.bin"), data);
+    struct Case {
+        const char* rule;
+        bool resumes;
+    };
+    for (const Case c : {Case{"on failed retry 1", false}, Case{"on failed restart 1", true}}) {
+        SCOPED_TRACE(c.rule);
+        server.DropAfterBytes("RETR", 50000);
+        const size_t mark = Mark();
+        EXPECT_EQ(Run(std::string("LOGIN\nbinary\ncd /\n") + c.rule + "\nget big.bin \"LOCAL/big.bin\"\n"), 0);
+        EXPECT_TRUE(ReadFile(Local("big.bin")) == data);
+        EXPECT_EQ(CountSince(mark, "USER "), 2);
+        EXPECT_EQ(CountSince(mark, "RETR big.bin"), 2);
+        EXPECT_EQ(CountSince(mark, "REST 50000"), c.resumes ? 1 : 0);
+        // The rebuilt connection is back in the folder and mode it had.
+        const std::vector<std::string> work = WorkSince(mark);
+        EXPECT_EQ(std::count(work.begin(), work.end(), "CWD /"), 2);
+    }
+}
+
+// The first rebuild fails (the server refuses the login), which leaves the
+// session without a connection; the next repeat logs in anew and succeeds.
+TEST_F(RetryTest, ARebuildThatFailedIsTriedAgainOnTheNextRepeat)
+{
+    const std::string data = Pattern(100000);
+    WriteFile(Remote("big.bin"), data);
+    server.DropAfterBytes("RETR", 30000);
+    server.DelayReplies("NOOP", 0.5);  // time to arm the refusal below
+    const size_t mark = Mark();
+    int rc = -12345;
+    std::thread run([&] {
+        rc = Run("LOGIN\nbinary\ncd /\nquote NOOP\non failed restart 3\nget big.bin \"LOCAL/big.bin\"\n");
+    });
+    // The login is over once the NOOP arrives; the next USER is the rebuild's.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (CountSince(mark, "NOOP") == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    server.FailCommand("USER", 1, 530);
+    run.join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(ReadFile(Local("big.bin")) == data);
+    EXPECT_EQ(CountSince(mark, "USER "), 3);
+    EXPECT_EQ(CountSince(mark, "REST 30000"), 1) << testing::PrintToString(WorkSince(mark));
+    EXPECT_EQ(CountSince(mark, "TYPE I"), 2);  // the mode came back with the new login
+}
+
+// The one test that waits out a pause: one second before the repeat.
+TEST_F(RetryTest, ThePauseComesBeforeEachRepeat)
+{
+    WriteFile(Remote("a.txt"), "a");
+    server.FailCommand("RETR", 1, 450);
+    EXPECT_EQ(Run("LOGIN\nlogfile \"LOCAL/run.log\"\non failed retry 3 sleep 1\nget a.txt \"LOCAL/a.txt\"\nlogfile\n"), 0);
+    const std::string log = ReadFile(Local("run.log"));
+    const size_t sleeping = log.find("Sleeping for 1 seconds\n");
+    ASSERT_NE(sleeping, std::string::npos) << log;
+    EXPECT_LT(sleeping, log.find("Retry # 1\n"));
+    EXPECT_EQ(log.find("Retry # 2\n"), std::string::npos);
+}
+
+// Every session of the run carries the rule, also one created after it.
+TEST_F(RetryTest, TheRuleReachesEverySession)
+{
+    EXPECT_EQ(Run("logfile \"LOCAL/trace.log\"\n"
+                  "debug on\n"
+                  "LOGIN\n"
+                  "#1 LOGIN\n"
+                  "on failed retry 2 sleep 3\n"
+                  "#2 LOGIN\n"
+                  "debug off\n"
+                  "logfile\n"),
+              0);
+    const std::string log = ReadFile(Local("trace.log"));
+    size_t count = 0;
+    for (size_t at = log.find("SetOnFailed: Retry = 2, Sleep = 3"); at != std::string::npos;
+         at = log.find("SetOnFailed: Retry = 2, Sleep = 3", at + 1))
+        ++count;
+    EXPECT_EQ(count, 3u) << log;  // #0 and #1 at once, #2 when it is created
+}
+
+}  // namespace
+}  // namespace scripttest
