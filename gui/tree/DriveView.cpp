@@ -1,0 +1,1130 @@
+#include "DriveView.h"
+
+#include "FtpSession.h"
+#include "IconList.h"
+#include "Profile.h"
+#include "SessionRegistry.h"
+#include "TavoDoc.h"
+#include "TraceLog.h"
+#include "DirFile.h"
+#include "MenuEntry.h"
+#include "Prompt.h"
+
+#ifdef TAVO_HAVE_VIEWS
+#include "FileView.h"
+#include "WaitHook.h"
+#endif
+
+#include <netvo32.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+#include <unistd.h>
+
+CDriveView* g_pDriveView = nullptr;
+
+namespace {
+
+constexpr const char* kSettingsSection = "Settings";
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text)
+{
+    return text.toStdString();
+}
+
+bool EndsWithSeparator(const std::string& path)
+{
+    return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+std::string JoinLocal(const std::string& parent, const std::string& name)
+{
+    return parent + (EndsWithSeparator(parent) ? "" : "/") + name;
+}
+
+bool IsDotName(const std::string& name)
+{
+    return name == "." || name == "..";
+}
+
+// The subfolder names of a local folder, in the order the system gives them;
+// false when the folder cannot be read.
+bool ScanFolders(const std::string& path, std::vector<std::string>& names, bool firstOnly)
+{
+    const QDir dir(Q(path));
+    if (!dir.exists() || !QFileInfo(Q(path)).isReadable())
+        return false;
+    // Hidden folders too: the file list shows every entry, and a folder opened
+    // there must be found in the tree.
+    const QStringList entries =
+        dir.entryList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QString& entry : entries) {
+        names.push_back(S(entry));
+        if (firstOnly)
+            break;
+    }
+    return true;
+}
+
+// Releases the keep-alive timers of any session still pointing at the view.
+void DetachSessions(ITimerHost* host)
+{
+    for (const auto& session : g_SessionList()) {
+        if (session->m_hTimerWnd == host) {
+            session->StopTimer();
+            session->m_hTimerWnd = nullptr;
+        }
+    }
+}
+
+}  // namespace
+
+// A tree item owns its TreeItemData, and tells the view when it goes, so
+// that the view never keeps a pointer to a deleted item.
+class CTreeItem : public QTreeWidgetItem {
+public:
+    CTreeItem(CDriveView* view, bool withData) : QTreeWidgetItem(UserType), m_pView(view)
+    {
+        if (withData)
+            m_pData = std::make_unique<TreeItemData>();
+    }
+    ~CTreeItem() override
+    {
+        if (m_pData)
+            g_TraceLog.Trace("CDriveView.OnDeleteitem: Delete tree \"%s\" item", m_pData->m_strName.c_str());
+        else
+            g_TraceLog.Trace("CDriveView.OnDeleteitem: Delete tree NULL item");
+        if (m_pView)
+            m_pView->ItemDeleted(this);
+    }
+
+    CDriveView* m_pView;
+    std::unique_ptr<TreeItemData> m_pData;
+    int m_nImage = 0;
+    int m_nSelectedImage = 0;
+    bool m_bPlaceholder = false;
+};
+
+// In-place label editing: the new text goes to OnEndlabeledit once the
+// editor has closed, and the label only changes when the rename worked.
+class CLabelEditDelegate : public QStyledItemDelegate {
+public:
+    explicit CLabelEditDelegate(CDriveView* view) : QStyledItemDelegate(view), m_pView(view) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (!edit)
+            return;
+        const QPersistentModelIndex target(index);
+        const QString text = edit->text();
+        CDriveView* view = m_pView;
+        // Runs after the editor is gone: the rename blocks on the network and
+        // may re-read the very branch the edited item lies in.
+        QTimer::singleShot(0, view, [view, target, text] {
+            if (!target.isValid())
+                return;
+            if (QTreeWidgetItem* item = view->ItemFromIndex(target))
+                view->OnEndlabeledit(item, text);
+        });
+    }
+
+private:
+    CDriveView* m_pView;
+};
+
+CDriveView::CDriveView(CTavoDoc* doc, QWidget* parent) : QTreeWidget(parent), m_pDoc(doc)
+{
+    g_pDriveView = this;
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setItemDelegate(new CLabelEditDelegate(this));
+    setFrameShape(QFrame::StyledPanel);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+
+    m_nExpandDelay = GetProfileInt(kSettingsSection, "ExpandTimer", 2500);
+    LoadImages();
+
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (!m_bFilling)
+            OnItemExpanding(item, true);
+    });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        if (!m_bFilling)
+            OnItemExpanding(item, false);
+    });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+        if (!m_bFilling && current)
+            OnSelectionChanged(current);
+    });
+}
+
+CDriveView::~CDriveView()
+{
+    DetachSessions(this);
+    m_bFilling = true;
+    // Items tell the view when they go; they must not find it half gone.
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        static_cast<CTreeItem*>(topLevelItem(i))->m_pView = nullptr;
+    std::vector<QTreeWidgetItem*> stack;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        stack.push_back(topLevelItem(i));
+    while (!stack.empty()) {
+        QTreeWidgetItem* item = stack.back();
+        stack.pop_back();
+        static_cast<CTreeItem*>(item)->m_pView = nullptr;
+        for (int i = 0; i < item->childCount(); ++i)
+            stack.push_back(item->child(i));
+    }
+    qDeleteAll(m_timers);
+    m_timers.clear();
+    if (g_pDriveView == this)
+        g_pDriveView = nullptr;
+}
+
+void CDriveView::LoadImages()
+{
+    const auto theme = [](const char* name, const char* fallback, QStyle::StandardPixmap standard) {
+        QIcon icon = QIcon::fromTheme(QLatin1String(name));
+        if (icon.isNull())
+            icon = QIcon::fromTheme(QLatin1String(fallback));
+        if (icon.isNull())
+            icon = QApplication::style()->standardIcon(standard);
+        return icon;
+    };
+    m_images.clear();
+    m_images.push_back(theme("drive-harddisk", "drive-harddisk", QStyle::SP_DriveHDIcon));
+    m_images.push_back(theme("drive-removable-media", "media-removable", QStyle::SP_DriveFDIcon));
+    m_images.push_back(theme("drive-optical", "media-optical", QStyle::SP_DriveCDIcon));
+    m_images.push_back(theme("network-server", "folder-remote", QStyle::SP_DriveNetIcon));
+    m_images.push_back(theme("folder", "folder", QStyle::SP_DirClosedIcon));
+    m_images.push_back(theme("folder-open", "folder", QStyle::SP_DirOpenIcon));
+    m_nRecycleImage = static_cast<int>(m_images.size());
+    m_images.push_back(theme("user-trash", "user-trash-full", QStyle::SP_TrashIcon));
+}
+
+// --- Items ------------------------------------------------------------------
+
+TreeItemData* CDriveView::GetItemData(QTreeWidgetItem* item)
+{
+    if (!item || item->type() != QTreeWidgetItem::UserType)
+        return nullptr;
+    return static_cast<CTreeItem*>(item)->m_pData.get();
+}
+
+int CDriveView::GetItemImage(QTreeWidgetItem* item)
+{
+    if (!item || item->type() != QTreeWidgetItem::UserType)
+        return -1;
+    return static_cast<CTreeItem*>(item)->m_nImage;
+}
+
+bool CDriveView::IsPlaceholder(QTreeWidgetItem* item)
+{
+    return item && item->type() == QTreeWidgetItem::UserType && static_cast<CTreeItem*>(item)->m_bPlaceholder;
+}
+
+QTreeWidgetItem* CDriveView::NewItem(QTreeWidgetItem* parent, const QString& label, int image, int selectedImage,
+                                     bool withData, int handle, const std::string& name, bool sorted)
+{
+    auto* item = new CTreeItem(this, withData);
+    item->setText(0, label);
+    item->m_nImage = image;
+    item->m_nSelectedImage = selectedImage;
+    QIcon icon;
+    if (image >= 0 && image < static_cast<int>(m_images.size()))
+        icon = m_images[image];
+    if (selectedImage != image && selectedImage >= 0 && selectedImage < static_cast<int>(m_images.size())) {
+        const QIcon selected = m_images[selectedImage];
+        for (const QSize& size : selected.availableSizes())
+            icon.addPixmap(selected.pixmap(size), QIcon::Selected);
+    }
+    item->setIcon(0, icon);
+    if (withData) {
+        item->m_pData->m_nFtpHandle = handle;
+        item->m_pData->m_strName = name;
+    }
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // Folders can be renamed in place; volumes, servers and the Trash cannot.
+    if (parent && withData && !name.empty() && image != m_nRecycleImage)
+        flags |= Qt::ItemIsEditable;
+    item->setFlags(flags);
+
+    if (!parent) {
+        addTopLevelItem(item);
+    } else if (!sorted) {
+        parent->addChild(item);
+    } else {
+        int at = parent->childCount();
+        for (int i = 0; i < parent->childCount(); ++i) {
+            const QString other = parent->child(i)->text(0);
+            int order = other.compare(label, Qt::CaseInsensitive);
+            if (order == 0)
+                order = other.compare(label, Qt::CaseSensitive);
+            if (order > 0 && !IsPlaceholder(parent->child(i))) {
+                at = i;
+                break;
+            }
+        }
+        parent->insertChild(at, item);
+    }
+    return item;
+}
+
+QTreeWidgetItem* CDriveView::NewFolderItem(QTreeWidgetItem* parent, const std::string& name, int handle, bool sorted)
+{
+    return NewItem(parent, Q(name), kImageFolder, kImageOpenFolder, true, handle, name, sorted);
+}
+
+void CDriveView::AddPlaceholder(QTreeWidgetItem* item, bool withData, const QString& label)
+{
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    auto* placeholder =
+        static_cast<CTreeItem*>(NewItem(item, label, kImageFolder, kImageFolder, withData, 0, std::string(), false));
+    placeholder->m_bPlaceholder = true;
+    placeholder->setFlags(Qt::ItemIsEnabled);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    m_bFilling = wasFilling;
+}
+
+void CDriveView::DeleteChildren(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    // The selection must not be left inside a branch that goes away.
+    for (QTreeWidgetItem* walk = currentItem(); walk; walk = walk->parent()) {
+        if (walk->parent() == item) {
+            setCurrentItem(item);
+            break;
+        }
+    }
+    const QList<QTreeWidgetItem*> children = item->takeChildren();
+    qDeleteAll(children);
+    m_bFilling = wasFilling;
+}
+
+void CDriveView::ItemDeleted(QTreeWidgetItem* item)
+{
+    if (m_hCurrentItem == item)
+        m_hCurrentItem = nullptr;
+    if (m_hContextItem == item)
+        m_hContextItem = nullptr;
+    if (m_hDragItem == item)
+        m_hDragItem = nullptr;
+    if (m_hDropItem == item)
+        m_hDropItem = nullptr;
+}
+
+QTreeWidgetItem* CDriveView::GetTopParent(QTreeWidgetItem* item)
+{
+    while (item && item->parent())
+        item = item->parent();
+    return item;
+}
+
+// --- Start-up and drives ----------------------------------------------------
+
+bool CDriveView::AddDrive(const std::string& rootPath)
+{
+    return AddDrive(rootPath, GetDriveKind(rootPath));
+}
+
+bool CDriveView::AddDrive(const std::string& rootPath, DriveKind kind)
+{
+    int image = kImageFixed;
+    switch (kind) {
+    case DriveKind::Fixed: image = kImageFixed; break;
+    case DriveKind::Removable: image = kImageRemovable; break;
+    case DriveKind::CdRom: image = kImageCdRom; break;
+    case DriveKind::Network: image = kImageNetwork; break;
+    case DriveKind::Hidden: return false;
+    }
+    std::string label = rootPath;
+    if (label.empty() || label.back() != '/')
+        label += '/';
+    QTreeWidgetItem* item = NewItem(nullptr, Q(label), image, image, true, 0, std::string(), false);
+    // Removable media are not touched until the user opens them.
+    if (kind == DriveKind::Removable || kind == DriveKind::CdRom)
+        AddPlaceholder(item, false);
+    else
+        HasSubFolders(item, label);
+    return true;
+}
+
+void CDriveView::OnInitialUpdate()
+{
+    for (const DriveInfo& drive : ListDrives())
+        AddDrive(drive.m_strRoot, drive.m_nKind);
+
+    AddAutoFtpServer();
+
+    // The volume of the current folder opens first.
+    std::vector<std::string> labels;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        if (GetItemData(topLevelItem(i)) && GetItemData(topLevelItem(i))->m_nFtpHandle == 0)
+            labels.push_back(S(topLevelItem(i)->text(0)));
+    }
+    char cwd[4096] = {};
+    f_getcwd(cwd, sizeof cwd);
+    const std::string root = DriveOfPath(cwd, labels);
+    if (root.empty())
+        return;
+    m_pDoc->SetCurrentPath(root, std::string());
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = topLevelItem(i);
+        if (S(item->text(0)) == root) {
+            expandItem(item);
+            setCurrentItem(item);
+            break;
+        }
+    }
+}
+
+// --- Paths and sessions -----------------------------------------------------
+
+std::string CDriveView::SeparatorFor(int handle)
+{
+    if (handle <= 0)
+        return "/";
+    CSession* session = g_GetSession(handle);
+    return session ? session->GetSeparator() : std::string("/");
+}
+
+void CDriveView::AppendSeparator(std::string& path, int handle)
+{
+    if (!EndsWithSeparator(path))
+        path += SeparatorFor(handle);
+}
+
+std::string CDriveView::GetPathFromItem(QTreeWidgetItem* item, bool addSeparator) const
+{
+    g_TraceLog.Trace("CDriveView.GetPathFromItem: Begin");
+    TreeItemData* data = GetItemData(item);
+    if (!item)
+        return std::string();
+    if (data && data->m_nFtpHandle > 0) {
+        g_TraceLog.Trace("CDriveView.GetPathFromItem: An FTP item");
+        CSession* session = g_GetSession(data->m_nFtpHandle);
+        const std::string separator = session ? session->GetSeparator() : std::string("/");
+        std::string path;
+        if (item->parent()) {
+            path = S(item->text(0));
+            if (addSeparator)
+                path += separator;
+        }
+        for (QTreeWidgetItem* up = item->parent(); up && up->parent(); up = up->parent()) {
+            std::string label = S(up->text(0));
+            if (label.empty() || label.compare(label.size() - separator.size(), separator.size(), separator) != 0)
+                label += separator;
+            path = label + path;
+        }
+        std::string root;
+        if (session)
+            root = session->m_strRoot;
+        if (root.empty()) {
+            if (TreeItemData* top = GetItemData(GetTopParent(item)))
+                root = top->m_strName;
+        }
+        if (!EndsWithSeparator(root))
+            root += separator;
+        return root + path;
+    }
+    g_TraceLog.Trace("CDriveView.GetPathFromItem: Drive item");
+    std::string path = S(item->text(0));
+    if (addSeparator && !EndsWithSeparator(path))
+        path += '/';
+    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) {
+        std::string label = S(up->text(0));
+        if (!EndsWithSeparator(label))
+            label += '/';
+        path = label + path;
+    }
+    return path;
+}
+
+std::string CDriveView::GetSessionName(QTreeWidgetItem* item) const
+{
+    QTreeWidgetItem* top = GetTopParent(item);
+    if (!top)
+        return std::string();
+    std::string name;
+    TreeItemData* data = GetItemData(top);
+    if (data && data->m_nFtpHandle > 0 && !data->m_strSession.empty()) {
+        name = data->m_strSession;
+    } else {
+        name = S(top->text(0));
+        const size_t colon = name.find(':');
+        if (colon != std::string::npos && colon > 0)
+            name.resize(colon);
+    }
+    g_TraceLog.Trace("GetSessionName: Session name = %s.", name.c_str());
+    return name;
+}
+
+CSession* CDriveView::GetSession(QTreeWidgetItem* item) const
+{
+    QTreeWidgetItem* top = GetTopParent(item);
+    TreeItemData* data = GetItemData(top);
+    // Volumes are never sessions, whatever their label looks like.
+    if (!top || !data || data->m_nFtpHandle <= 0)
+        return nullptr;
+    const std::string name = data->m_strSession.empty() ? GetSessionName(top) : data->m_strSession;
+    g_TraceLog.Trace("CDriveView.GetSession: Name = %s", name.c_str());
+    return g_GetSession(name);
+}
+
+int CDriveView::GetFtpHandle(QTreeWidgetItem* item) const
+{
+    TreeItemData* data = GetItemData(item);
+    if (!data || data->m_nFtpHandle <= 0)
+        return 0;
+    CSession* session = GetSession(item);
+    return session ? session->GetFtpHandle() : 0;
+}
+
+QTreeWidgetItem* CDriveView::FindItem(QTreeWidgetItem* parent, const std::string& name) const
+{
+    if (!parent)
+        return nullptr;
+    const QString wanted = Q(name);
+    for (int i = 0; i < parent->childCount(); ++i) {
+        QTreeWidgetItem* child = parent->child(i);
+        if (IsPlaceholder(child))
+            continue;
+        if (child->text(0) == wanted) {
+            g_TraceLog.Trace("CDriveView.FindItem: %s found", name.c_str());
+            return child;
+        }
+        g_TraceLog.Trace("CDriveView.FindItem: Next Directory = %s", S(child->text(0)).c_str());
+    }
+    g_TraceLog.Trace("CDriveView.FindItem: %s not found", name.c_str());
+    return nullptr;
+}
+
+QTreeWidgetItem* CDriveView::FindPathItem(const std::string& path, int handle) const
+{
+    g_TraceLog.Trace("CDriveView::FindPathItem: Looking for \"%s\" Tree handle. Ftphandle = %d", path.c_str(), handle);
+    QTreeWidgetItem* current = nullptr;
+    std::string rest;
+    std::string separator = "/";
+    if (handle != 0) {
+        CSession* session = g_GetSession(handle);
+        if (!session)
+            return nullptr;
+        separator = session->GetSeparator();
+        for (int i = 0; i < topLevelItemCount() && !current; ++i) {
+            QTreeWidgetItem* top = topLevelItem(i);
+            g_TraceLog.Trace("CDriveView::FindPathItem: Is %s the root?", S(top->text(0)).c_str());
+            TreeItemData* data = GetItemData(top);
+            if (!data || data->m_nFtpHandle <= 0 || GetSessionName(top) != session->m_strName)
+                continue;
+            g_TraceLog.Trace("CDriveView::FindPathItem: Found root for %s", session->m_strName.c_str());
+            g_TraceLog.Trace("CDriveView::FindPathItem: Item path = %s", path.c_str());
+            const std::string& root = session->m_strRoot;
+            // A path outside the root has no item under this server.
+            if (path.compare(0, root.size(), root) != 0)
+                return nullptr;
+            size_t advance = root.size();
+            if (root.empty() || root.compare(root.size() - separator.size(), separator.size(), separator) != 0)
+                advance += 1;
+            rest = path.size() > advance ? path.substr(advance) : std::string();
+            if (path.size() > root.size() && path.size() >= advance
+                && path.compare(root.size(), advance - root.size(), separator.substr(0, advance - root.size())) != 0)
+                return nullptr;
+            g_TraceLog.Trace("CDriveView::FindPathItem: Subtract root(%s). Advance len = %d, Path = %s", root.c_str(),
+                             static_cast<int>(advance), rest.c_str());
+            current = top;
+        }
+    } else {
+        std::vector<std::string> labels;
+        for (int i = 0; i < topLevelItemCount(); ++i) {
+            TreeItemData* data = GetItemData(topLevelItem(i));
+            if (data && data->m_nFtpHandle == 0)
+                labels.push_back(S(topLevelItem(i)->text(0)));
+        }
+        const std::string drive = DriveOfPath(path, labels);
+        if (drive.empty())
+            return nullptr;
+        for (int i = 0; i < topLevelItemCount(); ++i) {
+            if (S(topLevelItem(i)->text(0)) == drive && GetItemData(topLevelItem(i))
+                && GetItemData(topLevelItem(i))->m_nFtpHandle == 0) {
+                current = topLevelItem(i);
+                break;
+            }
+        }
+        rest = path.size() > drive.size() ? path.substr(drive.size()) : std::string();
+    }
+    while (current && !rest.empty()) {
+        const size_t cut = rest.find(separator);
+        const std::string token = rest.substr(0, cut);
+        rest = cut == std::string::npos ? std::string() : rest.substr(cut + separator.size());
+        g_TraceLog.Trace("CDriveView::FindPathItem: Token = %s, Remaining = %s", token.c_str(), rest.c_str());
+        if (token.empty())
+            break;
+        current = FindItem(current, token);
+    }
+    return current;
+}
+
+bool CDriveView::IsRecycleBin(const std::string& path)
+{
+    const QFileInfo info(Q(path));
+    if (!info.isDir())
+        return false;
+    const QString canonical = info.canonicalFilePath();
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    if (canonical == QFileInfo(dataHome + QStringLiteral("/Trash")).canonicalFilePath())
+        return true;
+    // A volume's own trash lies at its root.
+    if (info.fileName() == QStringLiteral(".Trash-%1").arg(getuid())) {
+        const QString parent = QFileInfo(canonical).path();
+        return QStorageInfo(parent).rootPath() == parent;
+    }
+    return false;
+}
+
+// --- Filling ----------------------------------------------------------------
+
+bool CDriveView::HasSubFolders(QTreeWidgetItem* item, const std::string& path)
+{
+    std::vector<std::string> names;
+    if (!ScanFolders(path, names, true) || names.empty())
+        return false;
+    AddPlaceholder(item, true);
+    return true;
+}
+
+bool CDriveView::HasFtpSubFolders(QTreeWidgetItem* item, const std::string& path)
+{
+    TreeItemData* data = GetItemData(item);
+    if (!data || data->m_nFtpHandle <= 0)
+        return false;
+    CDirFile dir(data->m_nFtpHandle);
+    if (!dir.CreateDir(path))
+        return false;
+    std::string line;
+    while (dir.GetNextDir(line)) {
+        if (line.compare(0, 6, "total ") == 0)
+            continue;
+        const size_t blank = line.find_last_of(' ');
+        const std::string name = blank == std::string::npos ? line : line.substr(blank + 1);
+        if (IsDotName(name))
+            continue;
+        if (line.find("<DIR>") != std::string::npos || line[0] == 'd') {
+            AddPlaceholder(item, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+int CDriveView::ExpandLocalFolder(QTreeWidgetItem* item, const std::string& path)
+{
+    std::vector<std::string> names;
+    if (!ScanFolders(path, names, false)) {
+        if (!item->parent())
+            AddPlaceholder(item, true);
+        return 0;
+    }
+    const bool underDrive = item->parent() == nullptr;
+    int added = 0;
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    for (const std::string& name : names) {
+        g_TraceLog.Trace("Add directory = %s", name.c_str());
+        const std::string child = JoinLocal(path, name);
+        if ((underDrive || name == "Trash") && IsRecycleBin(child)) {
+            g_TraceLog.Trace("%s --> Is Recycle Bin", child.c_str());
+            NewItem(item, Q(name), m_nRecycleImage, m_nRecycleImage, true, 0, name, true);
+            ++added;
+            continue;
+        }
+        QTreeWidgetItem* folder = NewFolderItem(item, name, 0, true);
+        HasSubFolders(folder, child);
+        ++added;
+    }
+    m_bFilling = wasFilling;
+    return added;
+}
+
+int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
+{
+    TreeItemData* data = GetItemData(item);
+    int added = 0;
+    if (data && data->m_nFtpHandle > 0) {
+        const int handle = data->m_nFtpHandle;
+        std::vector<std::string> names;
+        {
+#ifdef TAVO_HAVE_VIEWS
+            CWaitCursor wait;
+#endif
+            CDirFile dir(handle);
+            if (dir.CreateDir(path)) {
+                std::string line;
+                while (dir.GetNextDir(line)) {
+                    if (line.compare(0, 6, "total ") == 0 || !dir.IsDir())
+                        continue;
+                    const std::string name = dir.GetFileName();
+                    if (!name.empty() && !IsDotName(name))
+                        names.push_back(name);
+                }
+            }
+        }
+        // The item may have gone while the listing waited for the network.
+        const bool wasFilling = m_bFilling;
+        m_bFilling = true;
+        for (const std::string& name : names) {
+            QTreeWidgetItem* folder = NewFolderItem(item, name, handle, false);
+            const std::string separator = path.empty() || EndsWithSeparator(path) ? "" : SeparatorFor(handle);
+            HasFtpSubFolders(folder, path + separator + name);
+            ++added;
+        }
+        m_bFilling = wasFilling;
+    }
+    if (added == 0)
+        AddPlaceholder(item, true, QStringLiteral(" "));
+    return added;
+}
+
+void CDriveView::OnItemExpanding(QTreeWidgetItem* item, bool expanding)
+{
+    if (!item || IsPlaceholder(item))
+        return;
+    TreeItemData* data = GetItemData(item);
+    const int handle = data ? data->m_nFtpHandle : 0;
+    const std::string path = GetPathFromItem(item, false);
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    if (expanding) {
+        g_TraceLog.Trace("CDriveView.OnItemExpanding: Item expanding");
+        DeleteChildren(item);
+        const int added = handle > 0 ? ExpandFtpFolder(item, path) : ExpandLocalFolder(item, path);
+        if (added == 0) {
+            // Refused: a local folder loses its button; servers, FTP folders
+            // and unreadable volumes keep a placeholder for another try.
+            if (item->childCount() == 0)
+                item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+            collapseItem(item);
+        } else if (!item->isExpanded()) {
+            expandItem(item);
+        }
+    } else {
+        g_TraceLog.Trace("CDriveView.OnItemExpanding: Item collapse");
+        DeleteChildren(item);
+        if (!item->parent()) {
+            AddPlaceholder(item, GetItemImage(item) != kImageRemovable && GetItemImage(item) != kImageCdRom);
+        } else if (handle > 0) {
+            HasFtpSubFolders(item, path);
+        } else {
+            HasSubFolders(item, path);
+        }
+        if (item->isExpanded())
+            collapseItem(item);
+    }
+    m_bFilling = wasFilling;
+    SyncSelection();
+}
+
+// The control may have moved the selection while the view changed items
+// itself; the rest of the program follows it now.
+void CDriveView::SyncSelection()
+{
+    if (m_bFilling)
+        return;
+    QTreeWidgetItem* current = currentItem();
+    if (current && current != m_hCurrentItem && !IsPlaceholder(current))
+        OnSelectionChanged(current);
+}
+
+// --- Selection --------------------------------------------------------------
+
+void CDriveView::SendHint(int hint, int handle, const std::string& sessionName, const std::string& path)
+{
+#ifdef TAVO_HAVE_VIEWS
+    if (g_pFileView) {
+        FileViewHint object;
+        object.m_nFtpHandle = handle;
+        object.m_strSession = sessionName;
+        object.m_strPath = path;
+        g_pFileView->OnUpdate(hint, &object);
+    }
+#endif
+    emit currentPlaceChanged(hint, handle, Q(sessionName), Q(path));
+}
+
+void CDriveView::OnSelectionChanged(QTreeWidgetItem* item)
+{
+    if (!item || IsPlaceholder(item))
+        return;
+    const std::string path = GetPathFromItem(item, false);
+    m_hCurrentItem = item;
+    g_TraceLog.Trace("CDriveView::OnSelectionChanged: New tree item(%d)", indexOfTopLevelItem(GetTopParent(item)));
+    TreeItemData* data = GetItemData(item);
+    if (data && data->m_nFtpHandle > 0) {
+        CSession* session = GetSession(item);
+        if (!session) {
+            m_nCurrentHandle = 0;
+            return;
+        }
+        const std::string name = session->m_strName;
+        m_nCurrentHandle = session->GetFtpHandle();
+        m_pDoc->SetCurrentPath(path, name);
+        SendHint(90 + 1, m_nCurrentHandle, name, path);
+        // The listing above may have waited on the network; the session may
+        // have been closed meanwhile.
+        if (CSession* still = g_GetSession(name))
+            still->Cd(path, true);
+    } else {
+        m_nCurrentHandle = 0;
+        m_pDoc->SetCurrentPath(path, std::string());
+        SendHint(90, 0, std::string(), path);
+        ftp_lcd(path.c_str());
+    }
+    g_TraceLog.Trace("CDriveView.OnSelectionChanged: Change directory to %s", path.c_str());
+}
+
+void CDriveView::Refresh()
+{
+    g_TraceLog.Trace("CDriveView.Refresh: Begin");
+    QTreeWidgetItem* item = currentItem();
+    if (!item || IsPlaceholder(item))
+        return;
+    OnItemExpanding(item, item->isExpanded());
+}
+
+void CDriveView::ChangeSelectedDirectory(const std::string& name)
+{
+    g_TraceLog.Trace("CDriveView.ChangeSelectedDirectory: Begin");
+    QTreeWidgetItem* selected = currentItem();
+    if (!selected)
+        return;
+    if (!selected->isExpanded())
+        expandItem(selected);
+    scrollToItem(selected);
+    QTreeWidgetItem* child = FindItem(selected, name);
+    if (!child) {
+        Refresh();
+        child = FindItem(selected, name);
+    }
+    if (child)
+        setCurrentItem(child);
+}
+
+void CDriveView::ChangeSelectedDirectory(const std::string& oldName, const std::string& newName)
+{
+    g_TraceLog.Trace("CDriveView.ChangeSelectedDirectory: Begin");
+    QTreeWidgetItem* selected = currentItem();
+    QTreeWidgetItem* child = FindItem(selected, oldName);
+    if (!child)
+        return;
+    if (TreeItemData* data = GetItemData(child))
+        data->m_strName = newName;
+    child->setText(0, Q(newName));
+    setCurrentItem(selected);
+}
+
+void CDriveView::AddFolderItem(const std::string& parentPath, const std::string& name)
+{
+    QTreeWidgetItem* selected = currentItem();
+    if (!selected || name.empty())
+        return;
+    // A folder that is there already (the branch was read after it was made)
+    // is not added twice.
+    if (FindItem(selected, name))
+        return;
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    QTreeWidgetItem* folder = NewFolderItem(selected, name, 0, true);
+    HasSubFolders(folder, JoinLocal(parentPath, name));
+    m_bFilling = wasFilling;
+}
+
+// --- Rename and delete ------------------------------------------------------
+
+bool CDriveView::OnEndlabeledit(QTreeWidgetItem* item, const QString& newText)
+{
+    TreeItemData* data = GetItemData(item);
+    const std::string newName = S(newText);
+    g_TraceLog.Trace("CDriveView.OnEndlabeledit: New name = %s", newName.c_str());
+    if (!item || !data || !item->parent() || IsPlaceholder(item) || newName.empty() || newName == data->m_strName)
+        return false;
+    const int handle = data->m_nFtpHandle;
+    // A name is one path component, in the server's terms too.
+    if (newName.find('/') != std::string::npos || IsDotName(newName)
+        || (handle > 0 && newName.find(SeparatorFor(handle)) != std::string::npos))
+        return false;
+    const std::string oldPath = GetPathFromItem(item, false);
+    const std::string parentPath = GetPathFromItem(item->parent(), true);
+    const std::string newPath = parentPath + newName;
+    int rc = -1;
+    if (handle > 0) {
+        CSession* session = GetSession(item);
+        if (session) {
+            g_TraceLog.Trace("CDriveView.OnEndlabeledit: Ftp Rename %s to %s", data->m_strName.c_str(),
+                             newName.c_str());
+            // Full paths: the server's current folder need not be the item's.
+            rc = session->FtpRename(oldPath, newPath);
+        }
+    } else {
+        g_TraceLog.Trace("CDriveView.OnEndlabeledit: Rename %s to %s", data->m_strName.c_str(), newName.c_str());
+        // Never over an existing folder or file.
+        rc = QFileInfo::exists(Q(newPath)) ? -1 : f_rename(oldPath.c_str(), newPath.c_str());
+    }
+    if (rc != 0) {
+        g_TraceLog.Trace("CDriveView.OnEndlabeledit: Rename failed");
+        return false;
+    }
+    g_TraceLog.Trace("CDriveView.OnEndlabeledit: Rename successful");
+    data->m_strName = newName;
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    item->setText(0, newText);
+    m_bFilling = wasFilling;
+    bool currentMoved = false;
+    for (QTreeWidgetItem* walk = m_hCurrentItem; walk; walk = walk->parent())
+        currentMoved = currentMoved || walk == item;
+    g_TraceLog.Trace("CDriveView.OnEndlabeledit: Change Dir to %s", newPath.c_str());
+    if (currentMoved) {
+        // The current place was the renamed folder or lies inside it: the
+        // program, the server and the file list follow it to its new path.
+        QTreeWidgetItem* current = m_hCurrentItem;
+        m_hCurrentItem = nullptr;
+        OnSelectionChanged(current);
+    }
+    Refresh();
+    return true;
+}
+
+bool CDriveView::CanEditDelete() const
+{
+    QTreeWidgetItem* item = currentItem();
+    return item && item->parent() && !IsPlaceholder(item);
+}
+
+void CDriveView::OnEditDelete()
+{
+    QTreeWidgetItem* item = currentItem();
+    TreeItemData* data = GetItemData(item);
+    if (!CanEditDelete() || !data)
+        return;
+    const std::string path = GetPathFromItem(item, false);
+    g_TraceLog.Trace("CDriveView.OnEditDelete: Delete %s", path.c_str());
+    bool deleted = false;
+    if (data->m_nFtpHandle > 0) {
+        if (!CPrompt::AskYesNo(QStringLiteral("Delete %1?").arg(Q(path)), QStringLiteral("Delete")))
+            return;
+        deleted = m_pDoc->DeleteFtpDirectory(path, data->m_nFtpHandle);
+    } else {
+        // Into the Trash, where it can be taken back; with Shift held, for good.
+        const bool permanent = QApplication::keyboardModifiers() & Qt::ShiftModifier;
+        if (permanent) {
+            if (!CPrompt::AskYesNo(QStringLiteral("Are you sure you want to permanently delete \"%1\"?").arg(Q(path)),
+                                   QStringLiteral("Confirm Folder Delete")))
+                return;
+            deleted = m_pDoc->DeleteDirectory(path);
+        } else {
+            if (!CPrompt::AskYesNo(QStringLiteral("Are you sure you want to move \"%1\" to the Trash?").arg(Q(path)),
+                                   QStringLiteral("Confirm Folder Delete")))
+                return;
+            // The process must not sit in a folder that goes away.
+            char cwd[4096] = {};
+            f_getcwd(cwd, sizeof cwd);
+            const std::string current = cwd;
+            if (current == path || current.compare(0, path.size() + 1, path + "/") == 0)
+                ftp_lcd(GetPathFromItem(item->parent(), false).c_str());
+            deleted = QFile::moveToTrash(Q(path));
+            if (!deleted)
+                g_TraceLog.Message("Cannot move %s to the Trash", path.c_str());
+        }
+    }
+    if (!deleted)
+        return;
+    QTreeWidgetItem* parent = item->parent();
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    if (currentItem() == item || m_hCurrentItem == item)
+        setCurrentItem(parent);
+    DeleteChildren(item);
+    delete item;
+    if (parent->childCount() == 0)
+        parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+    m_bFilling = wasFilling;
+    SyncSelection();
+}
+
+// --- Context menu and shell entries -------------------------------------------
+
+QMenu* CDriveView::BuildContextMenu(QTreeWidgetItem* item)
+{
+    auto* menu = new QMenu(this);
+    QAction* refresh = menu->addAction(QStringLiteral("&Refresh"));
+    connect(refresh, &QAction::triggered, this, [this] { Refresh(); });
+    menu->addSeparator();
+    QMenu* sendTo = menu->addMenu(QStringLiteral("&Send To"));
+    const bool local = GetItemData(item) && GetItemData(item)->m_nFtpHandle == 0;
+    if (!item || !item->parent() || !local) {
+        sendTo->addAction(QStringLiteral("Empty"))->setEnabled(false);
+        sendTo->menuAction()->setEnabled(false);
+    } else {
+        m_pDoc->BuildSendToList(sendTo);
+        if (sendTo->isEmpty())
+            sendTo->addAction(QStringLiteral("Empty"))->setEnabled(false);
+        for (QAction* action : sendTo->actions()) {
+            const int id = action->data().toInt();
+            if (id > 0)
+                connect(action, &QAction::triggered, this, [this, id] { OnCmdMsg(id, true); });
+        }
+    }
+    menu->addSeparator();
+    QAction* rename = menu->addAction(QStringLiteral("Re&name"));
+    rename->setEnabled(item && (item->flags() & Qt::ItemIsEditable));
+    connect(rename, &QAction::triggered, this, [this, item] {
+        if (item && item == m_hContextItem)
+            editItem(item);
+    });
+    QAction* remove = menu->addAction(QStringLiteral("&Delete"));
+    remove->setEnabled(item && item->parent() && GetItemData(item) && GetItemImage(item) != m_nRecycleImage);
+    connect(remove, &QAction::triggered, this, [this, item] {
+        if (item && item == m_hContextItem) {
+            setCurrentItem(item);
+            OnEditDelete();
+        }
+    });
+    if (item && !item->parent() && GetItemData(item) && GetItemData(item)->m_nFtpHandle > 0) {
+        menu->addSeparator();
+        QAction* close = menu->addAction(QStringLiteral("&Close FTP Server"));
+        connect(close, &QAction::triggered, this, [this, item] {
+            if (item && item == m_hContextItem) {
+                setCurrentItem(item);
+                OnFileRemoveftpserver();
+            }
+        });
+        QAction* properties = menu->addAction(QStringLiteral("Propert&ies"));
+        connect(properties, &QAction::triggered, this, [this] { OnFileProperties(); });
+    }
+    return menu;
+}
+
+void CDriveView::contextMenuEvent(QContextMenuEvent* event)
+{
+    g_TraceLog.Trace("CDriveView.OnRButtonDown: Begin");
+    QTreeWidgetItem* item = itemAt(event->pos());
+    if (!item || IsPlaceholder(item)) {
+        event->ignore();
+        return;
+    }
+    m_hContextItem = item;
+    QMenu* menu = BuildContextMenu(item);
+    menu->exec(event->globalPos());
+    delete menu;
+    m_hContextItem = nullptr;
+    g_TraceLog.Trace("CDriveView.OnRButtonDown: End");
+}
+
+void CDriveView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
+        OnEditDelete();
+        return;
+    }
+    if (event->key() == Qt::Key_F5) {
+        Refresh();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+bool CDriveView::OnCmdMsg(int id, bool execute, bool* enabled)
+{
+    if (id < kFirstDynamicCommand || id > m_pDoc->GetLastCommandId())
+        return false;
+    if (!execute) {
+        if (enabled)
+            *enabled = m_nCurrentHandle == 0;
+        return true;
+    }
+    QTreeWidgetItem* item = m_hContextItem ? m_hContextItem : currentItem();
+    TreeItemData* data = GetItemData(item);
+    // Send To works on local folders only.
+    if (!data || data->m_nFtpHandle > 0)
+        return true;
+    g_TraceLog.Trace("CDriveView.OnCmdMsg: Execute the menu item");
+    const CMenuEntry* entry = m_pDoc->FindEntry(id);
+    if (!entry)
+        return true;
+    const std::string path = GetPathFromItem(item, false);
+    const int result = m_pDoc->RunEntry(*entry, Q(path));
+    const QString program = entry->m_strCommand.isEmpty() ? entry->m_strVerb : entry->m_strCommand;
+    g_TraceLog.Trace("CDriveView.OnCmdMsg: Execute \"%s\"  Params = \"%s\", return = %d", S(program).c_str(),
+                     path.c_str(), result);
+    return true;
+}
+
+// --- Timers -----------------------------------------------------------------
+
+void CDriveView::StartSessionTimer(unsigned id, int periodMs)
+{
+    QTimer*& timer = m_timers[id];
+    if (!timer) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
+    }
+    timer->start(periodMs);
+}
+
+void CDriveView::KillSessionTimer(unsigned id)
+{
+    if (QTimer* timer = m_timers.take(id))
+        delete timer;
+}
+
+void CDriveView::OnTimer(unsigned id)
+{
+    if (id == kExpandTimerId && !m_timers.contains(id)) {
+        g_TraceLog.Trace("CDriveView.OnTimer: Begin");
+        if (m_hDropItem && m_hDropItem->childCount() > 0 && !m_hDropItem->isExpanded()) {
+            g_TraceLog.Trace("CDriveView.OnTimer: Expanding");
+            expandItem(m_hDropItem);
+        }
+        return;
+    }
+    // A tick that arrives while any session waits inside the library (the
+    // wait hook keeps events flowing) is skipped: the library is not
+    // re-entered from inside one of its own calls, and the next tick comes.
+    for (const auto& session : g_SessionList()) {
+        if (session->m_nBusy > 0) {
+            g_TraceLog.Trace("CDriveView.OnTimer: %s is busy, tick %u skipped", session->m_strName.c_str(), id);
+            return;
+        }
+    }
+    g_CheckTimerEvent(id);
+}

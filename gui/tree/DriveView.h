@@ -1,0 +1,187 @@
+// CDriveView: the folder tree, the left pane of the main window. Local volumes
+// and open FTP servers are its top items, folders lie below them and are read
+// only when an item is expanded (a placeholder child gives the expand button
+// until then). Selecting a folder makes it the program's current place and
+// tells the file list to show it. The tree also opens, closes and re-roots
+// server items, renames and deletes folders, offers Send To for local folders
+// and hosts the keep-alive timers of the sessions.
+#pragma once
+
+#include "DriveVolumes.h"
+#include "TimerHost.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QTreeWidget>
+
+#include <string>
+#include <vector>
+
+class CSession;
+class CTavoDoc;
+class CLoginDlg;
+class CServerProfile;
+class QTimer;
+
+// What a tree item stands for: the connection handle of its session (0 for
+// every local item; above 0 marks an FTP item) and the folder's own name ("" for
+// a placeholder; the root folder for a server item).
+struct TreeItemData {
+    int m_nFtpHandle = 0;
+    std::string m_strName;
+    // Server items only: the session's name. Host names may carry a port or
+    // an IPv6 address, so the name cannot be cut back out of the label.
+    std::string m_strSession;
+};
+
+class CDriveView : public QTreeWidget, public ITimerHost {
+    Q_OBJECT
+
+public:
+    // Image indexes of the tree's image list, in their fixed order.
+    enum : int {
+        kImageFixed = 0,
+        kImageRemovable = 1,
+        kImageCdRom = 2,
+        kImageNetwork = 3,  // also the FTP server items
+        kImageFolder = 4,
+        kImageOpenFolder = 5,
+    };
+    // The tree's own timer (drag auto-expansion); session timers use their
+    // connection handles and are kept apart from it.
+    static constexpr unsigned kExpandTimerId = 1;
+
+    CDriveView(CTavoDoc* doc, QWidget* parent = nullptr);
+    ~CDriveView() override;
+
+    // Start-up: volumes, the servers whose profiles connect on start-up, then
+    // the volume of the process's current folder is expanded, selected and
+    // shown in the file list.
+    void OnInitialUpdate();
+
+    // --- Items and paths ----------------------------------------------------
+    // The item's data; nullptr for an item without any (a placeholder under a
+    // removable or optical volume).
+    static TreeItemData* GetItemData(QTreeWidgetItem* item);
+    // The item's image index (see the enum; the Trash has its own), and
+    // whether it only stands in for children not read yet.
+    static int GetItemImage(QTreeWidgetItem* item);
+    static bool IsPlaceholder(QTreeWidgetItem* item);
+    std::string GetPathFromItem(QTreeWidgetItem* item, bool addSeparator = false) const;
+    CSession* GetSession(QTreeWidgetItem* item) const;
+    std::string GetSessionName(QTreeWidgetItem* item) const;
+    int GetFtpHandle(QTreeWidgetItem* item) const;
+    static QTreeWidgetItem* GetTopParent(QTreeWidgetItem* item);
+    // Only among the children already in the tree; labels compared exactly.
+    QTreeWidgetItem* FindItem(QTreeWidgetItem* parent, const std::string& name) const;
+    QTreeWidgetItem* FindPathItem(const std::string& path, int handle) const;
+    // "/" locally, the session's separator on a server.
+    static std::string SeparatorFor(int handle);
+    static void AppendSeparator(std::string& path, int handle);
+    static bool IsRecycleBin(const std::string& path);
+
+    // --- Filling ------------------------------------------------------------
+    // Each adds at most one placeholder and tells whether the folder has a
+    // subfolder.
+    bool HasSubFolders(QTreeWidgetItem* item, const std::string& path);
+    bool HasFtpSubFolders(QTreeWidgetItem* item, const std::string& path);
+    // The number of folders added under the item.
+    int ExpandLocalFolder(QTreeWidgetItem* item, const std::string& path);
+    int ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path);
+    // A volume as a top item; false when its kind is not shown.
+    bool AddDrive(const std::string& rootPath);
+    bool AddDrive(const std::string& rootPath, DriveKind kind);
+
+    // --- Operations other panes call ----------------------------------------
+    // The file list opened a folder: expand the selection and select its child.
+    void ChangeSelectedDirectory(const std::string& name);
+    // The file list renamed a folder: relabel the child, re-select the parent.
+    void ChangeSelectedDirectory(const std::string& oldName, const std::string& newName);
+    void AddFolderItem(const std::string& parentPath, const std::string& name);
+    // Re-reads the selected item's children (or restores its placeholder when
+    // it is collapsed).
+    void Refresh();
+    // Handle of the session whose folder is selected; 0 for a local folder.
+    int GetCurrentHandle() const { return m_nCurrentHandle; }
+    QTreeWidgetItem* GetCurrentItem() const { return m_hCurrentItem; }
+
+    // --- Commands -----------------------------------------------------------
+    void OnEditDelete();
+    bool CanEditDelete() const;  // the selected item has a parent
+    void OnFileProperties();
+    // Renames the item's folder to `newText`; the label changes only when the
+    // rename succeeded. True when it was accepted.
+    bool OnEndlabeledit(QTreeWidgetItem* item, const QString& newText);
+    // Shell menu entries (Send To): with `execute` false only the enable
+    // state is asked. False when the id is not one of the document's entries.
+    bool OnCmdMsg(int id, bool execute, bool* enabled = nullptr);
+    // The context menu of an item, as it is shown at a right click.
+    QMenu* BuildContextMenu(QTreeWidgetItem* item);
+
+    // --- FTP server items -----------------------------------------------------
+    // "New FTP Login": the login dialog, then the connection.
+    void OnFileAddftpserver();
+    // Connects with the values the dialog holds after it closed with OK; true
+    // when the server item was added.
+    bool ConnectFromDialog(CLoginDlg& dialog);
+    void AddAutoFtpServer();
+    bool AddFtpServerToTree(const std::string& name, bool select);
+    // "Close FTP Server" on the selected item's session.
+    void OnFileRemoveftpserver();
+    void RemoveSession(const std::string& name);
+    bool ChangeFtpRoot(const std::string& newRoot);
+
+    // --- Timers ---------------------------------------------------------------
+    void StartSessionTimer(unsigned id, int periodMs) override;
+    void KillSessionTimer(unsigned id) override;
+    bool HasSessionTimer(unsigned id) const { return m_timers.contains(id); }
+    void OnTimer(unsigned id);
+
+    // Settings value "ExpandTimer": hover time before a folder under a drag
+    // opens; 0 switches that off.
+    int m_nExpandDelay = 2500;
+
+signals:
+    // Sent with every change of the current place, after the file list was
+    // told (hint 90: handle 0, empty session name).
+    void currentPlaceChanged(int hint, int handle, const QString& sessionName, const QString& path);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // The handlers of the tree's own notifications; public so that the
+    // frame's commands and the tests can run them as the control would.
+    void OnItemExpanding(QTreeWidgetItem* item, bool expanding);
+    void OnSelectionChanged(QTreeWidgetItem* item);
+
+private:
+    friend class CTreeItem;
+    friend class CLabelEditDelegate;
+    void ItemDeleted(QTreeWidgetItem* item);
+    void SyncSelection();
+    QTreeWidgetItem* ItemFromIndex(const QModelIndex& index) const { return itemFromIndex(index); }
+    QTreeWidgetItem* NewFolderItem(QTreeWidgetItem* parent, const std::string& name, int handle, bool sorted);
+    QTreeWidgetItem* NewItem(QTreeWidgetItem* parent, const QString& label, int image, int selectedImage,
+                             bool withData, int handle, const std::string& name, bool sorted);
+    void AddPlaceholder(QTreeWidgetItem* item, bool withData, const QString& label = QString());
+    void LoadImages();
+    void DeleteChildren(QTreeWidgetItem* item);
+    void SendHint(int hint, int handle, const std::string& sessionName, const std::string& path);
+    // Steps 2 to 5 of a login, shared by the dialog and the start-up profiles.
+    bool Connect(const CServerProfile& profile, bool applyPort, bool saveProfile, bool select, bool keepAlive);
+
+    CTavoDoc* m_pDoc = nullptr;
+    int m_nRecycleImage = 6;
+    QTreeWidgetItem* m_hCurrentItem = nullptr;
+    QTreeWidgetItem* m_hContextItem = nullptr;
+    QTreeWidgetItem* m_hDragItem = nullptr;
+    QTreeWidgetItem* m_hDropItem = nullptr;
+    int m_nCurrentHandle = 0;
+    bool m_bFilling = false;  // children are being changed by the view itself
+    QHash<unsigned, QTimer*> m_timers;
+    std::vector<QIcon> m_images;
+};
+
+// The one folder tree; set by its constructor, cleared by its destructor.
+extern CDriveView* g_pDriveView;
