@@ -57,7 +57,7 @@ int CScriptEngine::ReadLoginTexts(std::string (&texts)[4])
 // "<text> [<text>] [@ <n>]". The offset is read from the number's own text in
 // 64 bits: files beyond 2 GiB must resume where they stopped, not at the
 // largest 32-bit value.
-int CScriptEngine::ReadTransferArgs(const char* keyword, TransferArgs& args)
+int CScriptEngine::ReadTransferArgs(const char* keyword, TransferArgs& args, const char* offsetExpected)
 {
     if (!ReadText(args.first))
         return SyntaxError(keyword, "<filename>", m_Tokenizer.GetText());
@@ -70,11 +70,11 @@ int CScriptEngine::ReadTransferArgs(const char* keyword, TransferArgs& args)
         return script_code::kOk;
     args.hasOffset = true;
     if (m_Tokenizer.GetNextToken() != tok::Number)
-        return SyntaxError("... @", "integer", m_Tokenizer.GetText());
+        return SyntaxError("... @", offsetExpected, m_Tokenizer.GetText());
     const std::string number = m_Tokenizer.GetText();
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), args.offset);
     if (error != std::errc() || end != number.data() + number.size())
-        return SyntaxError("... @", "integer", number);
+        return SyntaxError("... @", offsetExpected, number);
     return script_code::kOk;
 }
 

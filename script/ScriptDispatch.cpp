@@ -131,8 +131,8 @@ int CScriptEngine::ExecuteCmd(CScriptValue& value)
     return UnknownStatement(value);
 }
 
-// Also the answer of statements whose handlers are not written yet: the
-// script stops with the syntax message rather than half-doing something.
+// The answer to a word that starts no statement: the script stops with the
+// syntax message rather than guessing what was meant.
 int CScriptEngine::UnknownStatement(CScriptValue& value)
 {
     SyntaxError("FTP", "<FTP Command>", m_Tokenizer.GetText());

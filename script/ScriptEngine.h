@@ -98,7 +98,8 @@ private:
     bool ReadText(std::string& text);
     bool ReadInteger(int& number);
     int ReadLoginTexts(std::string (&texts)[4]);
-    int ReadTransferArgs(const char* keyword, TransferArgs& args);
+    // `offsetExpected` names what must follow "@" in the syntax message.
+    int ReadTransferArgs(const char* keyword, TransferArgs& args, const char* offsetExpected = "integer");
     bool ResumeOnAttempt(int attempt) const;
     int LibraryCall(const std::function<int(int handle)>& call);
     int EndStatement(CScriptValue& value, const char* function, const char* keyword, int code);
@@ -111,6 +112,34 @@ private:
     int GetSleep();
     void SetRetryInfo();
     int StartLogFile(const std::string& path);
+
+    // Conditions: operands, comparisons and the walks through an if block.
+    int ExecuteCmdExt(CScriptValue& value);
+    int IfCondition(CScriptValue& value);
+    int ExecCompare(CScriptValue& value);
+    int ExecNot(CScriptValue& value);
+    int ExecParenthesis(CScriptValue& value);
+    int PerformThen();
+    int SearchElse();
+    int PerformElse();
+    int GotoEndif();
+
+    // Script functions and the file queries.
+    int f_File(CScriptValue& value);
+    int f_String(CScriptValue& value);
+    int f_Number(CScriptValue& value);
+    int f_Today(CScriptValue& value);
+    int f_Now(CScriptValue& value);
+    int f_Date(CScriptValue& value);
+    int DateOfLocalFile(CScriptValue& value);
+    int QueryFileTime(CScriptValue& value, bool withTime);
+
+    // Named sessions and the copies between two servers.
+    int FindFtpHandle(const std::string& name);
+    int GetRemoteSessions(std::string& source, std::string& dest, int& sourceHandle, int& destHandle);
+    int ExecRemotePut(CScriptValue& value);
+    int ExecRemoteAppend(CScriptValue& value);
+    int RemoteTransfer(const char* keyword, bool append);
 
     // Control statements.
     int ExecOn(CScriptValue& value);
@@ -181,4 +210,5 @@ private:
     std::ifstream m_File;
     bool m_bFirstLine = true;
     int m_nLineDepth = 0;  // lines executing inside one another
+    int m_nExprDepth = 0;  // operands and functions inside one another
 };

@@ -26,7 +26,7 @@ void CScriptValue::SetBoolean(bool value)
     m_bBoolean = value;
 }
 
-void CScriptValue::SetUnsigned(std::uint32_t value)
+void CScriptValue::SetUnsigned(std::uint64_t value)
 {
     m_nKind = ScriptValueKind::Unsigned;
     m_nUnsigned = value;

@@ -133,6 +133,30 @@ TEST_F(RetryTest, ThePauseComesBeforeEachRepeat)
     EXPECT_EQ(log.find("Retry # 2\n"), std::string::npos);
 }
 
+// The slow one: the whole rule of four attempts with its pauses of five
+// seconds, as a script writes it.
+TEST_F(RetryTest, RetryThreeSleepFiveMakesFourAttempts)
+{
+    WriteFile(Remote("a.txt"), "a");
+    server.FailCommand("RETR", 4, 450);
+    const size_t mark = Mark();
+    EXPECT_EQ(Run("LOGIN\nlogfile \"LOCAL/run.log\"\non failed retry 3 sleep 5\nget a.txt \"LOCAL/a.txt\"\n"), 450);
+    EXPECT_EQ(Run("logfile\n"), 0);
+    EXPECT_EQ(CountSince(mark, "RETR a.txt"), 4);
+    const std::string log = ReadFile(Local("run.log"));
+    size_t at = log.find("C> get a.txt");
+    ASSERT_NE(at, std::string::npos) << log;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        const size_t sleeping = log.find("Sleeping for 5 seconds\n", at);
+        const size_t retry = log.find("Retry # " + std::to_string(attempt) + "\n", at);
+        ASSERT_NE(sleeping, std::string::npos) << attempt << "\n" << log;
+        EXPECT_LT(sleeping, retry) << attempt;
+        at = retry;
+    }
+    EXPECT_EQ(log.find("Retry # 4\n"), std::string::npos);
+    EXPECT_EQ(log.find("Sleeping", log.find("Retry # 3\n")), std::string::npos);
+}
+
 // Every session of the run carries the rule, also one created after it.
 TEST_F(RetryTest, TheRuleReachesEverySession)
 {
