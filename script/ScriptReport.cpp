@@ -2,6 +2,7 @@
 // caller and to the log file.
 #include "ScriptCodes.h"
 #include "ScriptEngine.h"
+#include "TextFormat.h"
 #include "TraceLog.h"
 
 #include <netvo32.h>
@@ -14,19 +15,6 @@
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-std::string FormatV(const char* format, va_list args)
-{
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length <= 0)
-        return {};
-    std::string text(static_cast<size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
 
 std::string LibraryLastError()
 {
@@ -80,7 +68,7 @@ void CScriptEngine::EchoReply(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    std::string text = FormatV(format, args);
+    std::string text = FormatTextV(format, args);
     va_end(args);
     if (!text.ends_with(kCrLf))
         text += kCrLf;

@@ -1,5 +1,7 @@
 #include "TraceLog.h"
 
+#include "TextFormat.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -9,21 +11,6 @@ CTraceLog g_TraceLog;
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-std::string FormatV(const char* format, va_list args)
-{
-    if (format == nullptr)
-        return {};
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length <= 0)
-        return {};
-    std::string text(static_cast<size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
 
 std::string LocalDateTime(const char* pattern)
 {
@@ -60,7 +47,7 @@ void CTraceLog::Trace(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    std::string line = LocalDateTime("%m/%d/%Y %H:%M:%S ") + "Trace-->" + FormatV(format, args);
+    std::string line = LocalDateTime("%m/%d/%Y %H:%M:%S ") + "Trace-->" + FormatTextV(format, args);
     va_end(args);
     EndWithCrLf(line);
     Output(line);
@@ -73,7 +60,7 @@ void CTraceLog::Message(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    std::string line = FormatV(format, args);
+    std::string line = FormatTextV(format, args);
     va_end(args);
     EndWithCrLf(line);
     Output(line);
@@ -85,7 +72,7 @@ void CTraceLog::LogAppend(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    const std::string text = FormatV(format, args);
+    const std::string text = FormatTextV(format, args);
     va_end(args);
     AppendToLogFile(text);
 }
