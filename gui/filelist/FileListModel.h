@@ -1,0 +1,64 @@
+// CFileListModel: the rows of the file list. It owns one FileListItem per
+// row and answers the views from them on demand: four columns in Details,
+// the name and icon in the icon and list modes. The rows are replaced as a
+// whole by each listing and reordered in place by a sort.
+#pragma once
+
+#include "FileListItem.h"
+
+#include <QAbstractTableModel>
+
+#include <functional>
+#include <vector>
+
+class CFileListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { ColName = 0, ColSize = 1, ColType = 2, ColModified = 3, ColCount = 4 };
+    // Item data roles beyond Qt's own.
+    enum Role { IconIndexRole = Qt::UserRole + 1, IsFolderRole, SortKeyRole };
+
+    explicit CFileListModel(QObject* parent = nullptr);
+    ~CFileListModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Replaces every row; icon indexes go with the rows, one per item. An
+    // index below 0 is looked up through the resolver the first time the
+    // row is drawn (a folder's own icon needs a look at the disk).
+    void SetItems(std::vector<FileListItem> items, std::vector<int> icons);
+    void SetIconResolver(std::function<int(const FileListItem&)> resolver) { m_resolver = std::move(resolver); }
+    void Clear();
+    // Reorders the rows under a sort code (see CFileView::CompareItems);
+    // equal rows keep their order. Selections and the current row follow
+    // their records.
+    void Sort(int sortType);
+
+    const FileListItem* Item(int row) const;
+    int Count() const { return static_cast<int>(m_rows.size()); }
+    // Row of the first record with exactly this name, or -1.
+    int FindName(const std::string& name) const;
+
+    // Texts of the columns, as shown.
+    static QString SizeText(const FileListItem& item);
+    static QString TimeText(std::time_t time);
+
+private:
+    struct Row {
+        FileListItem item;
+        mutable int icon = 0;  // below 0: not looked up yet
+    };
+    int IconOf(const Row& row) const;
+
+    std::vector<Row> m_rows;
+    std::function<int(const FileListItem&)> m_resolver;
+};
+
+// Order of two records under a sort code (0-3, 10-13): negative when `a`
+// comes first, 0 when they are equal, positive when `b` comes first.
+int CompareFileListItems(const FileListItem& a, const FileListItem& b, int sortType);

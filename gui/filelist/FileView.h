@@ -1,0 +1,160 @@
+// CFileView: the right-hand pane. It shows the folder selected in the folder
+// tree, local or on an FTP server, as rows of FileListItem records held by
+// one model, in one of four view modes (Details, Large Icons, Small Icons,
+// List). The tree tells it what to show through OnUpdate with hint 90 or 91;
+// the other panes and the transfer code reach it through g_pFileView.
+#pragma once
+
+#include "FileListItem.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+class CDriveView;
+class CFileListModel;
+class CIconItemDelegate;
+class CTavoDoc;
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QStackedWidget;
+class QTreeView;
+
+// What the tree passes with an update hint. Hint 90 uses m_strPath only.
+struct FileViewHint {
+    int m_nFtpHandle = 0;      // hint 91: connection handle of the session
+    std::string m_strSession;  // hint 91: name of the tree's server item
+    std::string m_strPath;     // the folder to show
+};
+
+// Update hints from the tree.
+inline constexpr int kHintLocalFolder = 90;  // 'Z': a local folder became current
+inline constexpr int kHintFtpFolder = 91;    // '[': an FTP folder became current
+
+// Sort codes: column (0 name, 1 size, 2 type, 3 last modified); +10 reverses.
+inline constexpr int kSortName = 0;
+inline constexpr int kSortSize = 1;
+inline constexpr int kSortType = 2;
+inline constexpr int kSortModified = 3;
+inline constexpr int kSortReversed = 10;
+
+// Command ids of the View menu's modes and Refresh.
+inline constexpr int ID_VIEW_LARGEICON = 32771;
+inline constexpr int ID_VIEW_SMALLICON = 32772;
+inline constexpr int ID_VIEW_LIST = 32820;
+inline constexpr int ID_VIEW_DETAILS = 32821;
+inline constexpr int ID_VIEW_REFRESH = 32812;
+
+class CFileView : public QWidget {
+    Q_OBJECT
+
+public:
+    enum ViewStyle { LargeIcons = 0, SmallIcons = 1, List = 2, Details = 3 };
+
+    explicit CFileView(CTavoDoc* doc, QWidget* parent = nullptr);
+    ~CFileView() override;
+
+    // First update: columns, icons, and the process's current folder.
+    void OnInitialUpdate();
+    // Hint 90: object->m_strPath is a local folder; hint 91: the FTP folder
+    // (handle, session, path). Any other hint, or no object, repaints.
+    void OnUpdate(int hint, const FileViewHint* object);
+
+    // Both return the number of rows shown.
+    int ShowLocalFolder(const std::string& path);
+    int ShowFtpFolder(const std::string& server, int handle, const std::string& path);
+    // Lists the shown folder again, then refreshes the tree's selection.
+    void RefreshView();
+
+    // --- Selection ------------------------------------------------------------
+    // The record of the first selected row, or nullptr; valid until the next
+    // listing.
+    const FileListItem* GetSelectedItem() const;
+    // A copy of it; false without a selection.
+    bool GetSelectedItem2(FileListItem& item) const;
+    // Shown folder, separator when needed, and the first selected row's
+    // name; empty without a selection.
+    std::string GetSelectedFileName() const;
+    bool IsSelectedFtpItem() const;
+    bool IsSelectedAFolder() const;
+    bool IsSelectedFtpTextFile() const;
+    // Records of all selected rows, in row order.
+    std::vector<const FileListItem*> GetSelectedItems() const;
+    // Selects the row of that name (exact match); false when there is none.
+    bool SelectItem(const std::string& name);
+
+    // Row under `point` (in this widget's coordinates), or -1.
+    int HitTest(const QPoint& point) const;
+
+    // Opens a row (double click, Enter): a folder through the tree, which
+    // selects it and so lists it here; a local file with its application.
+    // Remote files are not opened from here yet.
+    void OpenFileItem(const FileListItem& item);
+
+    // --- Sorting ----------------------------------------------------------------
+    // Sorts by a code (0-3, 10-13) and keeps it as the current one.
+    void SortItems(int sortType);
+    // A click on column 0-3: flips its direction flag; the first click sorts
+    // descending, the next ascending.
+    void OnColumnClick(int column);
+    int GetSortType() const { return m_nSortType; }
+    // Order of two records under a sort code: negative, 0 or positive.
+    static int CompareItems(const FileListItem& a, const FileListItem& b, int sortType);
+
+    // --- View mode ----------------------------------------------------------------
+    void SetViewStyle(ViewStyle style);
+    ViewStyle GetViewStyle() const { return m_nViewStyle; }
+
+    // --- State ----------------------------------------------------------------------
+    int GetFtpHandle() const { return m_nFtpHandle; }
+    const std::string& GetServer() const { return m_strServer; }
+    const std::string& GetCurrentPath() const { return m_strCurPath; }
+    int GetItemCount() const;
+    // The record of a row in display order, or nullptr.
+    const FileListItem* GetItem(int row) const;
+    // The widget that shows the rows in the current mode.
+    QAbstractItemView* GetListCtrl() const;
+    CFileListModel* GetModel() const { return m_pModel; }
+    // The tree whose Refresh RefreshView calls; set by the main window.
+    void SetDriveView(CDriveView* tree) { m_pDriveView = tree; }
+
+signals:
+    void viewStyleChanged(int style);
+    // A listing finished (rows replaced or sorted).
+    void folderShown(int rows);
+    void selectionChanged();
+    // Double-click or Enter on a row.
+    void itemActivated(int row);
+
+private:
+    void ClearRows();
+    void AfterListing();
+    void SetFrameTitle(const QString& title);
+    void UpdateSortIndicator();
+    int SelectedRow() const;
+
+    CTavoDoc* m_pDoc = nullptr;
+    CDriveView* m_pDriveView = nullptr;
+    CFileListModel* m_pModel = nullptr;
+    QItemSelectionModel* m_pSelection = nullptr;
+    QStackedWidget* m_pStack = nullptr;
+    QTreeView* m_pDetails = nullptr;
+    QListView* m_pIcons = nullptr;
+    CIconItemDelegate* m_pIconDelegate = nullptr;
+
+    int m_nFtpHandle = 0;
+    std::string m_strServer;
+    std::string m_strCurPath;
+    int m_nSortType = 0;
+    int m_aSortFlags[4] = {0, 0, 0, 0};
+    int m_nDropIndex = -1;
+    int m_nDragCount = 0;
+    int m_nFolderIcon = 3;
+    ViewStyle m_nViewStyle = Details;
+    bool m_bStarted = false;
+};
+
+extern CFileView* g_pFileView;

@@ -1,0 +1,232 @@
+// The "Ftp Command" bar: SITE, QUOTE and script lines sent to the server of
+// the folder selected in the tree, and Change Root. Also the machine-wide
+// settings and the shell.
+#include "MainFrame.h"
+
+#include "FtpSession.h"
+#include "Marlo32.h"
+#include "MsgView.h"
+#include "SessionRegistry.h"
+#include "ShellGio.h"
+#include "TavoDoc.h"
+#include "TraceLog.h"
+#include "WaitHook.h"
+#include "netvo32.h"
+
+#ifdef TAVO_HAVE_TREE
+#include "DriveView.h"
+#endif
+
+#include <QComboBox>
+#include <QSettings>
+
+#include <vector>
+
+namespace {
+
+// Command lines echoed by the script library: each on a line of its own.
+int ClientEcho(std::intptr_t /*handle*/, const char* text)
+{
+    if (!g_pMsgView || !text)
+        return 0;
+    QString line = QString::fromUtf8(text);
+    if (!line.endsWith(QLatin1String("\r\n")))
+        line += QLatin1String("\r\n");
+    g_pMsgView->AddText(line);
+    return 0;
+}
+
+// Server replies as the library passes them.
+int ServerEcho(std::intptr_t /*handle*/, const char* text)
+{
+    if (g_pMsgView && text)
+        g_pMsgView->AddText(text);
+    return 0;
+}
+
+// Room for long multi-line replies (HELP, STAT): a reply is shown whole.
+constexpr int kReplyBufferSize = 64 * 1024;
+
+}  // namespace
+
+QString CMainFrame::CommandText() const
+{
+    return m_pCommandBar ? m_pCommandBar->currentText() : QString();
+}
+
+void CMainFrame::OnFtpSite()
+{
+    const QString text = CommandText();
+    if (text.isEmpty()) {
+        g_TraceLog.Trace("CMainFrame.OnFtpSite: Error getting command");
+        return;
+    }
+    const QByteArray command = text.toUtf8();
+    g_TraceLog.Trace("CMainFrame.OnFtpSite: %s", command.constData());
+    const int handle = GetCurrentHandle();
+    if (handle <= 0)
+        return;
+    int result = 0;
+    {
+        CWaitCursor wait;
+        result = ftp_site(handle, command.constData());
+    }
+    // A failure shows the library's error text. After a success that text
+    // would be an old one: show what the server answered instead.
+    if (result != 0) {
+        if (m_pDoc)
+            m_pDoc->ShowLastError();
+        return;
+    }
+    std::vector<char> reply(kReplyBufferSize, '\0');
+    if (ftp_copyreplystr(handle, reply.data(), kReplyBufferSize) > 0) {
+        reply.back() = '\0';
+        g_TraceLog.Message("%s", reply.data());
+    }
+}
+
+void CMainFrame::OnFtpQuote()
+{
+    const QString text = CommandText();
+    if (text.isEmpty()) {
+        g_TraceLog.Trace("CMainFrame.OnFtpQuote: Error getting command");
+        return;
+    }
+    const QByteArray command = text.toUtf8();
+    g_TraceLog.Trace("CMainFrame.OnFtpQuote: %s", command.constData());
+    const int handle = GetCurrentHandle();
+    if (handle <= 0)
+        return;
+    std::vector<char> reply(kReplyBufferSize, '\0');
+    int result = 0;
+    {
+        CWaitCursor wait;
+        result = ftp_quote(handle, command.constData(), reply.data(), kReplyBufferSize - 1);
+    }
+    reply.back() = '\0';
+    // The reply goes to the pane as the server sent it.
+    if (reply[0] != '\0') {
+        if (m_pMsgView)
+            m_pMsgView->AddText(reply.data());
+    } else if (result < 0 && m_pDoc) {
+        // Nothing came back from the server (connection lost, aborted).
+        m_pDoc->ShowLastError();
+    }
+}
+
+void CMainFrame::RunCommandLine(const char* traceName)
+{
+    const QString text = CommandText();
+    if (text.isEmpty()) {
+        g_TraceLog.Trace("CMainFrame.%s: Error getting command", traceName);
+        return;
+    }
+    const QByteArray line = text.toUtf8();
+    g_TraceLog.Trace("CMainFrame.%s: %s", traceName, line.constData());
+    const int handle = GetCurrentHandle();
+    if (handle <= 0)
+        return;
+    CSession* session = g_GetSession(handle);
+    if (!session)
+        return;
+    CWaitCursor wait;
+    Marlo_ExecLine2(session, line.constData(), 0, &ClientEcho, &ServerEcho, 1);
+}
+
+void CMainFrame::OnFtpExecuteline()
+{
+    RunCommandLine("OnFtpExecuteline");
+}
+
+void CMainFrame::OnNewFtpCmdEnter()
+{
+    const QString text = CommandText();
+    RunCommandLine("OnNewFtpCmdEnter");
+    // Every line typed is kept as the newest entry, repeats included; the
+    // edit field keeps the text.
+    if (!text.isEmpty() && m_pCommandBar) {
+        m_pCommandBar->addItem(text);
+        m_pCommandBar->setEditText(text);
+    }
+}
+
+void CMainFrame::OnFtpChangeroot()
+{
+    const QString text = CommandText();
+    if (text.isEmpty()) {
+        g_TraceLog.Trace("CMainFrame.OnFtpChangeroot: Error getting command");
+        return;
+    }
+    g_TraceLog.Trace("CMainFrame.OnFtpChangeroot: %s", text.toUtf8().constData());
+    if (GetCurrentHandle() <= 0)
+        return;
+#ifdef TAVO_HAVE_TREE
+    if (m_pDriveView) {
+        m_pDriveView->setFocus();
+        m_pDriveView->ChangeFtpRoot(text.toStdString());
+    }
+#endif
+    UpdateCommandStates();
+}
+
+QString CMainFrame::GetAppRegValue(const QString& name)
+{
+    // The machine-wide key: read only, e.g. /etc/xdg/Brenmar/Tavo.conf.
+    QSettings settings(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Brenmar"),
+                       QStringLiteral("Tavo"));
+    settings.beginGroup(QStringLiteral("1.0"));
+    const QVariant value = settings.value(name);
+    const QString text = value.isValid() ? value.toString() : QString();
+    const QByteArray bytes = text.toUtf8();
+    // The size counts the terminating zero, as the stored value has one.
+    const int size = value.isValid() ? static_cast<int>(bytes.size()) + 1 : 0;
+    g_TraceLog.Trace("CMainFrame::GetAppRegValue: %s = %s, Size = %d", name.toUtf8().constData(), bytes.constData(),
+                     size);
+    return text;
+}
+
+QString CMainFrame::ShellResultMessage(int result, const QString& file)
+{
+    switch (result) {
+    case 0:
+        return QStringLiteral("The operating system is out of memory or resources.");
+    case 2:
+        return QStringLiteral("%1: File not found").arg(file);
+    case 3:
+        return QStringLiteral("PATH not found");
+    case 5:
+        return QStringLiteral("%1: ACCESS DENIED!").arg(file);
+    case 8:
+        return QStringLiteral("There was not enough memory to complete the operation.");
+    case 26:
+        return QStringLiteral("A sharing violation occurred.");
+    case 27:
+        return QStringLiteral("The file name association is incomplete or invalid.");
+    case 28:
+        return QStringLiteral("The DDE transaction could not be completed because the request timed out.");
+    case 29:
+        return QStringLiteral("The DDE transaction failed.");
+    case 30:
+        return QStringLiteral(
+            "The DDE transaction could not be completed because other DDE transactions were being processed.");
+    case 31:
+        return QStringLiteral("There is no application associated with the given file name extension.");
+    case 32:
+        return QStringLiteral("The specified dynamic-link library was not found.");
+    default:
+        return QString();
+    }
+}
+
+int CMainFrame::ExecuteShell(QWidget* /*window*/, const QString& verb, const QString& file,
+                             const QString& parameters, const QString& /*ignored*/, int /*show*/)
+{
+    g_TraceLog.Trace("CMainFrame::ExecuteShell: Execute %s %s", verb.toUtf8().constData(),
+                     file.toUtf8().constData());
+    const int result = ShellExecute(verb.isEmpty() ? QStringLiteral("open") : verb, file, parameters);
+    g_TraceLog.Trace("CMainFrame::ExecuteShell: ShellExecute returns %d", result);
+    const QString message = ShellResultMessage(result, file);
+    if (!message.isEmpty())
+        g_TraceLog.Message("%s", message.toUtf8().constData());
+    return result;
+}

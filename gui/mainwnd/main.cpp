@@ -1,0 +1,7 @@
+// Tavo: the desktop FTP client.
+#include "TavoStart.h"
+
+int main(int argc, char** argv)
+{
+    return RunTavo(argc, argv);
+}
