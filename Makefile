@@ -7,6 +7,10 @@ CMAKE_GEN := -G Ninja
 WERROR    := $(if $(CI),ON,OFF)
 FUZZ_SECONDS ?= 60
 
+# Let ccache hit across clones in other folders (CI builds a fresh clone).
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := true
+
 .PHONY: all deps build test run asan fuzz bench demo clean
 
 all: build
