@@ -11,45 +11,6 @@
 
 namespace guitest {
 
-TraceCapture::TraceCapture()
-{
-    g_TraceLog.SetOutput(reinterpret_cast<TraceOutputContext>(this), &TraceCapture::Collect);
-    g_TraceLog.SetTrace(1);
-}
-
-TraceCapture::~TraceCapture()
-{
-    g_TraceLog.SetTrace(0);
-    g_TraceLog.SetOutput(0, nullptr);
-}
-
-void TraceCapture::Collect(TraceOutputContext context, const char* line)
-{
-    reinterpret_cast<TraceCapture*>(context)->m_lines.emplace_back(line);
-}
-
-int TraceCapture::Count(const std::string& text) const
-{
-    int count = 0;
-    for (const std::string& line : m_lines)
-        count += line.find(text) != std::string::npos ? 1 : 0;
-    return count;
-}
-
-std::vector<std::string> TraceCapture::Texts() const
-{
-    std::vector<std::string> texts;
-    for (std::string line : m_lines) {
-        const size_t prefix = line.find("Trace-->");
-        if (prefix != std::string::npos)
-            line.erase(0, prefix + 8);
-        if (line.ends_with("\r\n"))
-            line.resize(line.size() - 2);
-        texts.push_back(line);
-    }
-    return texts;
-}
-
 void WriteFile(const std::filesystem::path& path, const std::string& content)
 {
     std::filesystem::create_directories(path.parent_path());

@@ -2,7 +2,7 @@
 // logged-in session on a test-bed server.
 #pragma once
 
-#include "TraceLog.h"
+#include "TraceCapture.h"
 
 #include <filesystem>
 #include <string>
@@ -23,25 +23,7 @@ const std::filesystem::path& DataHome();
 // A fresh empty folder for one test, under the program's temporary folder.
 std::filesystem::path NewScratchFolder(const std::string& hint);
 
-// Collects every line the global trace log passes on (messages, and trace
-// lines, which it switches on) while it lives.
-class TraceCapture {
-public:
-    TraceCapture();
-    ~TraceCapture();
-    TraceCapture(const TraceCapture&) = delete;
-    TraceCapture& operator=(const TraceCapture&) = delete;
-
-    const std::vector<std::string>& Lines() const { return m_lines; }
-    int Count(const std::string& text) const;
-    bool Has(const std::string& text) const { return Count(text) > 0; }
-    // Lines without the date and "Trace-->" prefix and without CR LF.
-    std::vector<std::string> Texts() const;
-
-private:
-    static void Collect(TraceOutputContext context, const char* line);
-    std::vector<std::string> m_lines;
-};
+using testsupport::TraceCapture;
 
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 std::string ReadFile(const std::filesystem::path& path);
