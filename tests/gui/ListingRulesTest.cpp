@@ -59,7 +59,7 @@ std::time_t Local(int year, int month, int day, int hour, int minute)
 
 }  // namespace
 
-TEST(ListingRules, DesignCasesForUnixAndDos)
+TEST(ListingRules, BasicUnixAndDosLines)
 {
     CheckRows({
         {"drwxr-xr-x   2 owner    group         512 Mar  3 14:05 My Files", OsUnix, U, "My Files", true, 512, 0, 3, 3,
