@@ -249,13 +249,11 @@ long ReceiveSome(int fd, char* buffer, size_t size, Op& op)
         ssize_t n = ::recv(fd, buffer, size, 0);
         if (n >= 0)
             return static_cast<long>(n);
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
+        const int next = op.AwaitRetry(fd, POLLIN);
+        if (next == Op::kNotTransient)
             return NETVO_E_CLOSED;
-        int w = op.WaitFd(fd, POLLIN);
-        if (w != 0)
-            return w;
+        if (next != 0)
+            return next;
     }
 }
 

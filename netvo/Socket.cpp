@@ -276,15 +276,11 @@ int SendAll(int fd, const char* data, size_t size, Op& op)
             size -= static_cast<size_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            int w = op.WaitFd(fd, POLLOUT);
-            if (w != 0)
-                return w;
-            continue;
-        }
-        return NETVO_E_CLOSED;
+        const int next = n < 0 ? op.AwaitRetry(fd, POLLOUT) : Op::kNotTransient;
+        if (next == Op::kNotTransient)
+            return NETVO_E_CLOSED;
+        if (next != 0)
+            return next;
     }
     return 0;
 }

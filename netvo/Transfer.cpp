@@ -143,12 +143,9 @@ int SpliceToFile(int dataFd, int fileFd, Op& op)
         }
         if (n == 0)
             return 0;
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            int w = op.WaitFd(dataFd, POLLIN);
-            if (w != 0)
-                return w;
+        if (int next = op.AwaitRetry(dataFd, POLLIN); next != Op::kNotTransient) {
+            if (next != 0)
+                return next;
             continue;
         }
         if (first && (errno == EINVAL || errno == ENOSYS))
@@ -204,12 +201,9 @@ int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op)
             }
             if (n == 0)
                 return 0;
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                int w = op.WaitFd(dataFd, POLLOUT);
-                if (w != 0)
-                    return w;
+            if (int next = op.AwaitRetry(dataFd, POLLOUT); next != Op::kNotTransient) {
+                if (next != 0)
+                    return next;
                 continue;
             }
             if (errno == EINVAL || errno == ENOSYS)

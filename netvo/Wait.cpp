@@ -66,6 +66,15 @@ int Op::Progress(long long done)
     return CallHook();
 }
 
+int Op::AwaitRetry(int fd, short events)
+{
+    if (errno == EINTR)
+        return 0;
+    if (errno == EAGAIN || errno == EWOULDBLOCK)
+        return WaitFd(fd, events);
+    return kNotTransient;
+}
+
 int Op::WaitFd(int fd, short events, std::chrono::milliseconds bound)
 {
     pollfd p{fd, events, 0};

@@ -41,6 +41,12 @@ public:
     int Wait(pollfd* fds, int count) { return Wait(fds, count, m_timeout); }
     int WaitFd(int fd, short events) { return WaitFd(fd, events, m_timeout); }
     int WaitFd(int fd, short events, std::chrono::milliseconds bound);
+    // After a non-blocking call on fd failed: 0 when the call may be made
+    // again (it was interrupted, or fd became ready in time), NETVO_E_TIMEOUT
+    // or NETVO_E_ABORTED when the wait ended, kNotTransient when errno names
+    // a real failure, which the caller maps to its own code.
+    static constexpr int kNotTransient = 1;
+    int AwaitRetry(int fd, short events);
 
     // Called after each buffer of a transfer: calls the hook when 50 ms have
     // passed since the last call. Returns 0 or NETVO_E_ABORTED.

@@ -2,6 +2,8 @@
 // logged-in session on a test-bed server.
 #pragma once
 
+#include "TestFiles.h"
+
 #include "TraceCapture.h"
 
 #include <filesystem>
@@ -25,8 +27,8 @@ std::filesystem::path NewScratchFolder(const std::string& hint);
 
 using testsupport::TraceCapture;
 
-void WriteFile(const std::filesystem::path& path, const std::string& content);
-std::string ReadFile(const std::filesystem::path& path);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // A session named `name` in the document, logged in (passive) to the server
 // with its folder recorded, as the folder tree leaves it.

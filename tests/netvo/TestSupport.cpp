@@ -2,11 +2,9 @@
 
 #include <arpa/inet.h>
 #include <cstdlib>
-#include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <random>
-#include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,20 +24,6 @@ TempFolder::~TempFolder()
 {
     std::error_code ec;
     fs::remove_all(m_path, ec);
-}
-
-void WriteFile(const fs::path& path, const std::string& content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 std::string BinaryData(size_t size, unsigned seed)

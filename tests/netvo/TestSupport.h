@@ -3,6 +3,8 @@
 // test bed cannot produce (garbage, hostile names).
 #pragma once
 
+#include "TestFiles.h"
+
 #include "TestFtpServer.h"
 #include "netvo32.h"
 
@@ -26,8 +28,8 @@ private:
     std::filesystem::path m_path;
 };
 
-void WriteFile(const std::filesystem::path& path, const std::string& content);
-std::string ReadFile(const std::filesystem::path& path);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 // Binary test data: every byte value, CR, LF, CR LF and NUL runs included.
 std::string BinaryData(size_t size, unsigned seed = 1);
 std::string LastError();

@@ -3,8 +3,6 @@
 #include "Marlo32.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace scripttest {
 
@@ -82,20 +80,6 @@ std::string ScriptServerTest::ServerText() const
     for (const std::string& text : echo.server)
         all += text;
     return all;
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::string Pattern(size_t size)

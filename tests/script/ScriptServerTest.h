@@ -3,6 +3,8 @@
 // library's export, as every caller runs them.
 #pragma once
 
+#include "TestFiles.h"
+
 #include "ScriptRunSupport.h"
 #include "TestFtpServer.h"
 
@@ -44,8 +46,8 @@ protected:
     EchoRecorder echo;
 };
 
-void WriteFile(const std::filesystem::path& path, const std::string& content);
-std::string ReadFile(const std::filesystem::path& path);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 // Bytes that repeat only every 251, so that a wrong offset shows.
 std::string Pattern(size_t size);
 

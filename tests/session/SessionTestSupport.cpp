@@ -1,7 +1,5 @@
 #include "SessionTestSupport.h"
 
-#include <fstream>
-#include <sstream>
 
 namespace sessiontest {
 
@@ -17,20 +15,6 @@ int FindCommand(const std::vector<std::string>& commands, const std::string& pre
             return i;
     }
     return -1;
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace sessiontest

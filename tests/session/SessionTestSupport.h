@@ -2,6 +2,8 @@
 // and reading the server's command log.
 #pragma once
 
+#include "TestFiles.h"
+
 #include "TraceCapture.h"
 
 #include <filesystem>
@@ -17,7 +19,7 @@ std::vector<std::string> CommandsSince(const std::vector<std::string>& all, size
 // Index of the first command at or after `from` that starts with `prefix`, or -1.
 int FindCommand(const std::vector<std::string>& commands, const std::string& prefix, int from = 0);
 
-void WriteFile(const std::filesystem::path& path, const std::string& content);
-std::string ReadFile(const std::filesystem::path& path);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 }  // namespace sessiontest

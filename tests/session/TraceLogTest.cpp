@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TraceLog.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using testsupport::ReadFile;
 
 struct Captured {
     TraceOutputContext context;
@@ -38,13 +40,6 @@ protected:
     {
         g_captured = nullptr;
         std::filesystem::remove_all(dir);
-    }
-    std::string ReadFile(const std::filesystem::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 
     std::vector<Captured> lines;

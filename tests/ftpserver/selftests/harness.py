@@ -8,6 +8,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 PYTHON = '/usr/bin/python3'
@@ -140,3 +141,27 @@ def payload(size):
 
 if sys.version_info < (3, 7):
     raise SystemExit('the self-tests need Python 3.7 or later')
+
+
+class ServerTestCase(unittest.TestCase):
+    """One server for the whole class, faults cleared before each test, and
+    with LOGIN set a logged-in ftplib client in self.ftp."""
+
+    LOGIN = True
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server = Server()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+
+    def setUp(self):
+        self.assertEqual(self.server.control('CLEAR'), 'OK')
+        if self.LOGIN:
+            self.ftp = self.server.client()
+
+    def tearDown(self):
+        if self.LOGIN:
+            self.ftp.close()

@@ -5,26 +5,15 @@ import re
 import socket
 import unittest
 
-from harness import Server, payload
+from harness import ServerTestCase, payload
 
 
-class DataModeTest(unittest.TestCase):
+class DataModeTest(ServerTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = Server()
+        super().setUpClass()
         cls.data = payload(100000)
         cls.server.write_file('f.bin', cls.data)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-
-    def setUp(self):
-        self.assertEqual(self.server.control('CLEAR'), 'OK')
-        self.ftp = self.server.client()
-
-    def tearDown(self):
-        self.ftp.close()
 
     def download(self):
         chunks = []

@@ -7,24 +7,11 @@ import socket
 import time
 import unittest
 
-from harness import Server, payload
+from harness import Server, ServerTestCase, payload
 
 
-class FaultTestCase(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = Server()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-
-    def setUp(self):
-        self.assertEqual(self.server.control('CLEAR'), 'OK')
-        self.ftp = self.server.client()
-
-    def tearDown(self):
-        self.ftp.close()
+class FaultTestCase(ServerTestCase):
+    pass
 
     def control(self, request):
         self.assertEqual(self.server.control(request), 'OK')

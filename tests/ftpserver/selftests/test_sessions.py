@@ -5,7 +5,7 @@ import os
 import select
 import unittest
 
-from harness import TIMEOUT, Server
+from harness import TIMEOUT, Server, ServerTestCase
 
 
 class LoginTest(unittest.TestCase):
@@ -52,17 +52,8 @@ class LoginTest(unittest.TestCase):
             ftp.quit()
 
 
-class ControlChannelTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = Server()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-
-    def setUp(self):
-        self.assertEqual(self.server.control('CLEAR'), 'OK')
+class ControlChannelTest(ServerTestCase):
+    LOGIN = False
 
     def test_commands_lists_lines_as_sent_in_order(self):
         before = len(self.server.commands())
