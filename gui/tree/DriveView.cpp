@@ -1,5 +1,7 @@
 #include "DriveView.h"
 
+#include "DriveViewText.h"
+
 #include "FtpSession.h"
 #include "IconList.h"
 #include "Profile.h"
@@ -18,15 +20,10 @@
 #include <netvo32.h>
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -36,53 +33,9 @@
 
 CDriveView* g_pDriveView = nullptr;
 
+using namespace drivetree;
+
 namespace {
-
-constexpr const char* kSettingsSection = "Settings";
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-std::string S(const QString& text)
-{
-    return text.toStdString();
-}
-
-bool EndsWithSeparator(const std::string& path)
-{
-    return !path.empty() && (path.back() == '/' || path.back() == '\\');
-}
-
-std::string JoinLocal(const std::string& parent, const std::string& name)
-{
-    return parent + (EndsWithSeparator(parent) ? "" : "/") + name;
-}
-
-bool IsDotName(const std::string& name)
-{
-    return name == "." || name == "..";
-}
-
-// The subfolder names of a local folder, in the order the system gives them;
-// false when the folder cannot be read.
-bool ScanFolders(const std::string& path, std::vector<std::string>& names, bool firstOnly)
-{
-    const QDir dir(Q(path));
-    if (!dir.exists() || !QFileInfo(Q(path)).isReadable())
-        return false;
-    // Hidden folders too: the file list shows every entry, and a folder opened
-    // there must be found in the tree.
-    const QStringList entries =
-        dir.entryList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QString& entry : entries) {
-        names.push_back(S(entry));
-        if (firstOnly)
-            break;
-    }
-    return true;
-}
 
 // Releases the keep-alive timers of any session still pointing at the view.
 void DetachSessions(ITimerHost* host)
@@ -94,6 +47,8 @@ void DetachSessions(ITimerHost* host)
         }
     }
 }
+
+constexpr const char* kSettingsSection = "Settings";
 
 }  // namespace
 
@@ -612,159 +567,6 @@ bool CDriveView::IsRecycleBin(const std::string& path)
     return false;
 }
 
-// --- Filling ----------------------------------------------------------------
-
-bool CDriveView::HasSubFolders(QTreeWidgetItem* item, const std::string& path)
-{
-    std::vector<std::string> names;
-    if (!ScanFolders(path, names, true) || names.empty())
-        return false;
-    AddPlaceholder(item, true);
-    return true;
-}
-
-bool CDriveView::HasFtpSubFolders(QTreeWidgetItem* item, const std::string& path)
-{
-    TreeItemData* data = GetItemData(item);
-    if (!data || data->m_nFtpHandle <= 0)
-        return false;
-    CDirFile dir(data->m_nFtpHandle);
-    if (!dir.CreateDir(path))
-        return false;
-    std::string line;
-    while (dir.GetNextDir(line)) {
-        if (line.compare(0, 6, "total ") == 0)
-            continue;
-        const size_t blank = line.find_last_of(' ');
-        const std::string name = blank == std::string::npos ? line : line.substr(blank + 1);
-        if (IsDotName(name))
-            continue;
-        if (line.find("<DIR>") != std::string::npos || line[0] == 'd') {
-            AddPlaceholder(item, true);
-            return true;
-        }
-    }
-    return false;
-}
-
-int CDriveView::ExpandLocalFolder(QTreeWidgetItem* item, const std::string& path)
-{
-    std::vector<std::string> names;
-    if (!ScanFolders(path, names, false)) {
-        if (!item->parent())
-            AddPlaceholder(item, true);
-        return 0;
-    }
-    const bool underDrive = item->parent() == nullptr;
-    int added = 0;
-    const bool wasFilling = m_bFilling;
-    m_bFilling = true;
-    for (const std::string& name : names) {
-        g_TraceLog.Trace("Add directory = %s", name.c_str());
-        const std::string child = JoinLocal(path, name);
-        if ((underDrive || name == "Trash") && IsRecycleBin(child)) {
-            g_TraceLog.Trace("%s --> Is Recycle Bin", child.c_str());
-            NewItem(item, Q(name), m_nRecycleImage, m_nRecycleImage, true, 0, name, true);
-            ++added;
-            continue;
-        }
-        QTreeWidgetItem* folder = NewFolderItem(item, name, 0, true);
-        HasSubFolders(folder, child);
-        ++added;
-    }
-    m_bFilling = wasFilling;
-    return added;
-}
-
-int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
-{
-    TreeItemData* data = GetItemData(item);
-    int added = 0;
-    if (data && data->m_nFtpHandle > 0) {
-        const int handle = data->m_nFtpHandle;
-        std::vector<std::string> names;
-        {
-#ifdef TAVO_HAVE_VIEWS
-            CWaitCursor wait;
-#endif
-            CDirFile dir(handle);
-            if (dir.CreateDir(path)) {
-                std::string line;
-                while (dir.GetNextDir(line)) {
-                    if (line.compare(0, 6, "total ") == 0 || !dir.IsDir())
-                        continue;
-                    const std::string name = dir.GetFileName();
-                    if (!name.empty() && !IsDotName(name))
-                        names.push_back(name);
-                }
-            }
-        }
-        // The item may have gone while the listing waited for the network.
-        const bool wasFilling = m_bFilling;
-        m_bFilling = true;
-        for (const std::string& name : names) {
-            QTreeWidgetItem* folder = NewFolderItem(item, name, handle, false);
-            const std::string separator = path.empty() || EndsWithSeparator(path) ? "" : SeparatorFor(handle);
-            HasFtpSubFolders(folder, path + separator + name);
-            ++added;
-        }
-        m_bFilling = wasFilling;
-    }
-    if (added == 0)
-        AddPlaceholder(item, true, QStringLiteral(" "));
-    return added;
-}
-
-void CDriveView::OnItemExpanding(QTreeWidgetItem* item, bool expanding)
-{
-    if (!item || IsPlaceholder(item))
-        return;
-    TreeItemData* data = GetItemData(item);
-    const int handle = data ? data->m_nFtpHandle : 0;
-    const std::string path = GetPathFromItem(item, false);
-    const bool wasFilling = m_bFilling;
-    m_bFilling = true;
-    if (expanding) {
-        g_TraceLog.Trace("CDriveView.OnItemExpanding: Item expanding");
-        DeleteChildren(item);
-        const int added = handle > 0 ? ExpandFtpFolder(item, path) : ExpandLocalFolder(item, path);
-        if (added == 0) {
-            // Refused: a local folder loses its button; servers, FTP folders
-            // and unreadable volumes keep a placeholder for another try.
-            if (item->childCount() == 0)
-                item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
-            collapseItem(item);
-        } else if (!item->isExpanded()) {
-            expandItem(item);
-        }
-    } else {
-        g_TraceLog.Trace("CDriveView.OnItemExpanding: Item collapse");
-        DeleteChildren(item);
-        if (!item->parent()) {
-            AddPlaceholder(item, GetItemImage(item) != kImageRemovable && GetItemImage(item) != kImageCdRom);
-        } else if (handle > 0) {
-            HasFtpSubFolders(item, path);
-        } else {
-            HasSubFolders(item, path);
-        }
-        if (item->isExpanded())
-            collapseItem(item);
-    }
-    m_bFilling = wasFilling;
-    SyncSelection();
-}
-
-// The control may have moved the selection while the view changed items
-// itself; the rest of the program follows it now.
-void CDriveView::SyncSelection()
-{
-    if (m_bFilling)
-        return;
-    QTreeWidgetItem* current = currentItem();
-    if (current && current != m_hCurrentItem && !IsPlaceholder(current))
-        OnSelectionChanged(current);
-}
-
 // --- Selection --------------------------------------------------------------
 
 void CDriveView::SendHint(int hint, int handle, const std::string& sessionName, const std::string& path)
@@ -866,227 +668,6 @@ void CDriveView::AddFolderItem(const std::string& parentPath, const std::string&
     QTreeWidgetItem* folder = NewFolderItem(selected, name, 0, true);
     HasSubFolders(folder, JoinLocal(parentPath, name));
     m_bFilling = wasFilling;
-}
-
-// --- Rename and delete ------------------------------------------------------
-
-bool CDriveView::OnEndlabeledit(QTreeWidgetItem* item, const QString& newText)
-{
-    TreeItemData* data = GetItemData(item);
-    const std::string newName = S(newText);
-    g_TraceLog.Trace("CDriveView.OnEndlabeledit: New name = %s", newName.c_str());
-    if (!item || !data || !item->parent() || IsPlaceholder(item) || newName.empty() || newName == data->m_strName)
-        return false;
-    const int handle = data->m_nFtpHandle;
-    // A name is one path component, in the server's terms too.
-    if (newName.find('/') != std::string::npos || IsDotName(newName)
-        || (handle > 0 && newName.find(SeparatorFor(handle)) != std::string::npos))
-        return false;
-    const std::string oldPath = GetPathFromItem(item, false);
-    const std::string parentPath = GetPathFromItem(item->parent(), true);
-    const std::string newPath = parentPath + newName;
-    int rc = -1;
-    if (handle > 0) {
-        CSession* session = GetSession(item);
-        if (session) {
-            g_TraceLog.Trace("CDriveView.OnEndlabeledit: Ftp Rename %s to %s", data->m_strName.c_str(),
-                             newName.c_str());
-            // Full paths: the server's current folder need not be the item's.
-            rc = session->FtpRename(oldPath, newPath);
-        }
-    } else {
-        g_TraceLog.Trace("CDriveView.OnEndlabeledit: Rename %s to %s", data->m_strName.c_str(), newName.c_str());
-        // Never over an existing folder or file.
-        rc = QFileInfo::exists(Q(newPath)) ? -1 : f_rename(oldPath.c_str(), newPath.c_str());
-    }
-    if (rc != 0) {
-        g_TraceLog.Trace("CDriveView.OnEndlabeledit: Rename failed");
-        return false;
-    }
-    g_TraceLog.Trace("CDriveView.OnEndlabeledit: Rename successful");
-    data->m_strName = newName;
-    const bool wasFilling = m_bFilling;
-    m_bFilling = true;
-    item->setText(0, newText);
-    m_bFilling = wasFilling;
-    bool currentMoved = false;
-    for (QTreeWidgetItem* walk = m_hCurrentItem; walk; walk = walk->parent())
-        currentMoved = currentMoved || walk == item;
-    g_TraceLog.Trace("CDriveView.OnEndlabeledit: Change Dir to %s", newPath.c_str());
-    if (currentMoved) {
-        // The current place was the renamed folder or lies inside it: the
-        // program, the server and the file list follow it to its new path.
-        QTreeWidgetItem* current = m_hCurrentItem;
-        m_hCurrentItem = nullptr;
-        OnSelectionChanged(current);
-    }
-    Refresh();
-    return true;
-}
-
-bool CDriveView::CanEditDelete() const
-{
-    QTreeWidgetItem* item = currentItem();
-    return item && item->parent() && !IsPlaceholder(item);
-}
-
-void CDriveView::OnEditDelete()
-{
-    QTreeWidgetItem* item = currentItem();
-    TreeItemData* data = GetItemData(item);
-    if (!CanEditDelete() || !data)
-        return;
-    const std::string path = GetPathFromItem(item, false);
-    g_TraceLog.Trace("CDriveView.OnEditDelete: Delete %s", path.c_str());
-    bool deleted = false;
-    if (data->m_nFtpHandle > 0) {
-        if (!CPrompt::AskYesNo(QStringLiteral("Delete %1?").arg(Q(path)), QStringLiteral("Delete")))
-            return;
-        deleted = m_pDoc->DeleteFtpDirectory(path, data->m_nFtpHandle);
-    } else {
-        // Into the Trash, where it can be taken back; with Shift held, for good.
-        const bool permanent = QApplication::keyboardModifiers() & Qt::ShiftModifier;
-        if (permanent) {
-            if (!CPrompt::AskYesNo(QStringLiteral("Are you sure you want to permanently delete \"%1\"?").arg(Q(path)),
-                                   QStringLiteral("Confirm Folder Delete")))
-                return;
-            deleted = m_pDoc->DeleteDirectory(path);
-        } else {
-            if (!CPrompt::AskYesNo(QStringLiteral("Are you sure you want to move \"%1\" to the Trash?").arg(Q(path)),
-                                   QStringLiteral("Confirm Folder Delete")))
-                return;
-            // The process must not sit in a folder that goes away.
-            char cwd[4096] = {};
-            f_getcwd(cwd, sizeof cwd);
-            const std::string current = cwd;
-            if (current == path || current.compare(0, path.size() + 1, path + "/") == 0)
-                ftp_lcd(GetPathFromItem(item->parent(), false).c_str());
-            deleted = QFile::moveToTrash(Q(path));
-            if (!deleted)
-                g_TraceLog.Message("Cannot move %s to the Trash", path.c_str());
-        }
-    }
-    if (!deleted)
-        return;
-    QTreeWidgetItem* parent = item->parent();
-    const bool wasFilling = m_bFilling;
-    m_bFilling = true;
-    if (currentItem() == item || m_hCurrentItem == item)
-        setCurrentItem(parent);
-    DeleteChildren(item);
-    delete item;
-    if (parent->childCount() == 0)
-        parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
-    m_bFilling = wasFilling;
-    SyncSelection();
-}
-
-// --- Context menu and shell entries -------------------------------------------
-
-QMenu* CDriveView::BuildContextMenu(QTreeWidgetItem* item)
-{
-    auto* menu = new QMenu(this);
-    QAction* refresh = menu->addAction(QStringLiteral("&Refresh"));
-    connect(refresh, &QAction::triggered, this, [this] { Refresh(); });
-    menu->addSeparator();
-    QMenu* sendTo = menu->addMenu(QStringLiteral("&Send To"));
-    const bool local = GetItemData(item) && GetItemData(item)->m_nFtpHandle == 0;
-    if (!item || !item->parent() || !local) {
-        sendTo->addAction(QStringLiteral("Empty"))->setEnabled(false);
-        sendTo->menuAction()->setEnabled(false);
-    } else {
-        m_pDoc->BuildSendToList(sendTo);
-        if (sendTo->isEmpty())
-            sendTo->addAction(QStringLiteral("Empty"))->setEnabled(false);
-        for (QAction* action : sendTo->actions()) {
-            const int id = action->data().toInt();
-            if (id > 0)
-                connect(action, &QAction::triggered, this, [this, id] { OnCmdMsg(id, true); });
-        }
-    }
-    menu->addSeparator();
-    QAction* rename = menu->addAction(QStringLiteral("Re&name"));
-    rename->setEnabled(item && (item->flags() & Qt::ItemIsEditable));
-    connect(rename, &QAction::triggered, this, [this, item] {
-        if (item && item == m_hContextItem)
-            editItem(item);
-    });
-    QAction* remove = menu->addAction(QStringLiteral("&Delete"));
-    remove->setEnabled(item && item->parent() && GetItemData(item) && GetItemImage(item) != m_nRecycleImage);
-    connect(remove, &QAction::triggered, this, [this, item] {
-        if (item && item == m_hContextItem) {
-            setCurrentItem(item);
-            OnEditDelete();
-        }
-    });
-    if (item && !item->parent() && GetItemData(item) && GetItemData(item)->m_nFtpHandle > 0) {
-        menu->addSeparator();
-        QAction* close = menu->addAction(QStringLiteral("&Close FTP Server"));
-        connect(close, &QAction::triggered, this, [this, item] {
-            if (item && item == m_hContextItem) {
-                setCurrentItem(item);
-                OnFileRemoveftpserver();
-            }
-        });
-        QAction* properties = menu->addAction(QStringLiteral("Propert&ies"));
-        connect(properties, &QAction::triggered, this, [this] { OnFileProperties(); });
-    }
-    return menu;
-}
-
-void CDriveView::contextMenuEvent(QContextMenuEvent* event)
-{
-    g_TraceLog.Trace("CDriveView.OnRButtonDown: Begin");
-    QTreeWidgetItem* item = itemAt(event->pos());
-    if (!item || IsPlaceholder(item)) {
-        event->ignore();
-        return;
-    }
-    m_hContextItem = item;
-    QMenu* menu = BuildContextMenu(item);
-    menu->exec(event->globalPos());
-    delete menu;
-    m_hContextItem = nullptr;
-    g_TraceLog.Trace("CDriveView.OnRButtonDown: End");
-}
-
-void CDriveView::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
-        OnEditDelete();
-        return;
-    }
-    if (event->key() == Qt::Key_F5) {
-        Refresh();
-        return;
-    }
-    QTreeWidget::keyPressEvent(event);
-}
-
-bool CDriveView::OnCmdMsg(int id, bool execute, bool* enabled)
-{
-    if (id < kFirstDynamicCommand || id > m_pDoc->GetLastCommandId())
-        return false;
-    if (!execute) {
-        if (enabled)
-            *enabled = m_nCurrentHandle == 0;
-        return true;
-    }
-    QTreeWidgetItem* item = m_hContextItem ? m_hContextItem : currentItem();
-    TreeItemData* data = GetItemData(item);
-    // Send To works on local folders only.
-    if (!data || data->m_nFtpHandle > 0)
-        return true;
-    g_TraceLog.Trace("CDriveView.OnCmdMsg: Execute the menu item");
-    const CMenuEntry* entry = m_pDoc->FindEntry(id);
-    if (!entry)
-        return true;
-    const std::string path = GetPathFromItem(item, false);
-    const int result = m_pDoc->RunEntry(*entry, Q(path));
-    const QString program = entry->m_strCommand.isEmpty() ? entry->m_strVerb : entry->m_strCommand;
-    g_TraceLog.Trace("CDriveView.OnCmdMsg: Execute \"%s\"  Params = \"%s\", return = %d", S(program).c_str(),
-                     path.c_str(), result);
-    return true;
 }
 
 // --- Timers -----------------------------------------------------------------
