@@ -78,22 +78,8 @@ int ListToFile(Session& s, ListKind kind, const char* remote, const char* localF
     if (rc != 0)
         return rc;
     // Created only once the server is ready to send, as for a get.
-    netvo::Fd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!file.Valid()) {
-        AbortDataCommand(s, op, dc, NETVO_E_LOCALFILE);
-        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
-    }
-    if (!dc.Completed()) {
-        rc = ReceiveToFd(dc.Fd(), file.Get(), true, op);
-        if (rc != 0)
-            return s.Fail(AbortDataCommand(s, op, dc, rc), command);
-    }
-    if (::close(file.Release()) != 0) {
-        CloseDataCommand(s, op, dc);
-        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
-    }
-    rc = CloseDataCommand(s, op, dc);
-    return rc != 0 ? s.Fail(rc, command) : 0;
+    return ReceiveIntoFile(s, op, dc, ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), path,
+                           true, command);
 }
 
 int ListNames(Session& s, const char* remote, std::vector<std::string>& names)

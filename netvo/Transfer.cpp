@@ -262,21 +262,30 @@ int Get(Session& s, const char* remote, const char* local, long long offset)
         op.SetTotal(offset + *total);
     op.SetDone(offset);
     // Only now that the server sends the file is the local file touched.
-    netvo::Fd file(OpenForGet(path, offset, s.settings.localUnique));
+    return ReceiveIntoFile(s, op, dc, OpenForGet(path, offset, s.settings.localUnique), path, s.settings.ascii,
+                           command);
+}
+
+int ReceiveIntoFile(Session& s, Op& op, DataConnection& dc, int fileFd, const std::string& path, bool ascii,
+                    const std::string& command)
+{
+    netvo::Fd file(fileFd);
     if (!file.Valid()) {
+        const int openErrno = errno;
         AbortDataCommand(s, op, dc, NETVO_E_LOCALFILE);
-        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
+        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(openErrno));
     }
     if (!dc.Completed()) {
-        rc = ReceiveToFd(dc.Fd(), file.Get(), s.settings.ascii, op);
+        const int rc = ReceiveToFd(dc.Fd(), file.Get(), ascii, op);
         if (rc != 0)
             return s.Fail(AbortDataCommand(s, op, dc, rc), command);
     }
     if (::close(file.Release()) != 0) {
+        const int closeErrno = errno;
         CloseDataCommand(s, op, dc);
-        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(errno));
+        return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(closeErrno));
     }
-    rc = CloseDataCommand(s, op, dc);
+    const int rc = CloseDataCommand(s, op, dc);
     return rc != 0 ? s.Fail(rc, command) : 0;
 }
 

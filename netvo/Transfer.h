@@ -18,4 +18,10 @@ int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op);
 // Copies a file descriptor (from its current position) to the data connection.
 int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op);
 
+class DataConnection;
+// Receives an opened data command into `file` (opened for `path`, or -1 when
+// it could not be opened), closes the file and reads the final reply.
+int ReceiveIntoFile(Session& s, Op& op, DataConnection& dc, int file, const std::string& path, bool ascii,
+                    const std::string& command);
+
 }  // namespace netvo

@@ -1,6 +1,7 @@
 #include "LoginDlg.h"
 
 #include "Login.h"
+#include "OsChoices.h"
 #include "Profile.h"
 #include "ServerList.h"
 #include "Settings.h"
@@ -30,15 +31,6 @@ std::string S(const QString& text)
 {
     return text.trimmed().toStdString();
 }
-
-// Radio order in the dialog and the OS type each stands for.
-struct OsChoice {
-    const char* label;
-    int type;
-};
-constexpr OsChoice kOsChoices[] = {
-    {"Unix", 1}, {"NT", 3}, {"DOS", 2}, {"NT (Unix Style)", 4}, {"Don't know", 0},
-};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "ServerPages.h"
 
 #include "FtpSession.h"
+#include "OsChoices.h"
 #include "ServerProfile.h"
 #include "SessionRegistry.h"
 
@@ -38,14 +39,6 @@ QLabel* ReadOnlyRow(QFormLayout* form, const char* caption, QWidget* parent)
     form->addRow(QString::fromUtf8(caption), value);
     return value;
 }
-
-struct OsChoice {
-    const char* label;
-    int type;
-};
-constexpr OsChoice kOsChoices[] = {
-    {"Unix", 1}, {"NT", 3}, {"DOS", 2}, {"NT (Unix Style)", 4}, {"Don't know", 0},
-};
 
 }  // namespace
 
