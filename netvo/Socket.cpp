@@ -267,6 +267,15 @@ Address PeerAddress(int fd)
     return a;
 }
 
+void LimitUnsentData(int fd)
+{
+    // 32 KiB is refilled long before the peer has taken what is in flight,
+    // at any link speed; how much is in flight stays the congestion
+    // window's decision.
+    const int lowWater = 32 * 1024;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NOTSENT_LOWAT, &lowWater, sizeof lowWater);
+}
+
 int SendAll(int fd, const char* data, size_t size, Op& op)
 {
     while (size > 0) {

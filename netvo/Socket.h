@@ -76,6 +76,14 @@ Address LocalAddress(int fd);
 Address PeerAddress(int fd);
 void SetNonBlocking(int fd);
 
+// Keeps little data queued unsent on a socket that sends a file: the
+// sender then pushes each piece out itself, as it writes, rather than
+// leaving the receiver's acknowledgements to drive the sending (which, on
+// one machine, loads the receiving process with the sender's network work
+// and slowed uploads to a local server by a fifth). Also keeps an abort
+// from waiting behind megabytes of queued data.
+void LimitUnsentData(int fd);
+
 // Sends all of `data`, waiting as needed. 0 or a code.
 int SendAll(int fd, const char* data, size_t size, Op& op);
 

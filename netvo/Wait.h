@@ -33,6 +33,7 @@ public:
     void SetTotal(long long total) { m_total = total; }
     void SetDone(long long done) { m_done = done; }
     long long Done() const { return m_done; }
+    long long Total() const { return m_total; }
 
     // Waits until one of the descriptors is ready (revents filled in), for at
     // most `bound` (default: the timeout). Returns 0, NETVO_E_TIMEOUT or
