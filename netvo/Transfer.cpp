@@ -204,8 +204,11 @@ int Get(Session& s, const char* remote, const char* local, long long offset)
     rc = OpenDataCommand(s, op, command, offset, dc);
     if (rc != 0)
         return rc;
-    if (auto total = ParseTransferSize(dc.Preliminary().Text()))
-        op.SetTotal(offset + *total);
+    if (auto announced = ParseTransferSize(dc.Preliminary().Text())) {
+        // Servers name the whole file's size, also after a REST; a figure
+        // below the restart offset can only be what is left to send.
+        op.SetTotal(*announced >= offset ? *announced : offset + *announced);
+    }
     op.SetDone(offset);
     // Only now that the server sends the file is the local file touched.
     return ReceiveIntoFile(s, op, dc, OpenForGet(path, offset, s.settings.localUnique), path, s.settings.ascii,

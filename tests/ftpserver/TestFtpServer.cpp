@@ -107,6 +107,16 @@ void TestFtpServer::ForeignPasvAddress(bool on)
     Control(on ? "PASVADDR foreign" : "PASVADDR normal");
 }
 
+void TestFtpServer::AnnounceRealSize()
+{
+    Control("ANNOUNCE real");
+}
+
+void TestFtpServer::AnnounceSize(long long bytes)
+{
+    Control(bytes < 0 ? std::string("ANNOUNCE off") : "ANNOUNCE " + std::to_string(bytes));
+}
+
 void TestFtpServer::ClearFaults()
 {
     Control("CLEAR");

@@ -59,6 +59,11 @@ public:
     // PASV replies name 127.0.0.2 (where nothing listens) instead of the
     // server's address; a sound client ignores it and uses the peer.
     void ForeignPasvAddress(bool on);
+    // A RETR's 150 reply names the file's real size ("(N bytes)"), as most
+    // servers' do; AnnounceSize(n) names n bytes instead (a server that is
+    // wrong), AnnounceSize(-1) names none again.
+    void AnnounceRealSize();
+    void AnnounceSize(long long bytes);
     void ClearFaults();
 
     // Commands received so far by all sessions, in order, one per line as

@@ -7,6 +7,8 @@ Requests (words separated by blanks, the verb case-insensitive):
   LIST <unix|dos|iis>          style of LIST replies
   EPSV <on|off>                off: EPSV is an unknown command
   PASVADDR <foreign|normal>    foreign: 227 replies name 127.0.0.2
+  ANNOUNCE <off|real|BYTES>    a RETR's 150 reply names the file's size
+                               (real) or BYTES, as many servers do
   CLEAR                        all faults off
   COMMANDS                     "OK <n>" then the n command lines received
   CONNECTIONS                  "OK <n>", control connections open now
@@ -84,6 +86,14 @@ def _pasvaddr(faults, mode):
     return ['OK']
 
 
+def _announce(faults, what):
+    value = what.lower()
+    if value not in ('off', 'real'):
+        value = _count(what, 'byte count')
+    faults.set_announce(None if value == 'off' else value)
+    return ['OK']
+
+
 def _clear(faults):
     faults.clear()
     return ['OK']
@@ -111,6 +121,7 @@ _REQUESTS = {
     'LIST': _list,
     'EPSV': _epsv,
     'PASVADDR': _pasvaddr,
+    'ANNOUNCE': _announce,
     'CLEAR': _clear,
     'COMMANDS': _commands,
     'CONNECTIONS': _connections,

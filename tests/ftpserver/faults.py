@@ -26,6 +26,7 @@ class Faults:
         self._list_style = 'unix'
         self._epsv = True
         self._foreign_pasv = False
+        self._announce = None    # None, 'real' or a byte count
 
     def clear(self):
         with self._lock:
@@ -108,6 +109,16 @@ class Faults:
     def foreign_pasv(self):
         with self._lock:
             return self._foreign_pasv
+
+    # --- the size named in the reply that opens a download
+
+    def set_announce(self, what):
+        with self._lock:
+            self._announce = what
+
+    def announce(self):
+        with self._lock:
+            return self._announce
 
     # --- what the server saw
 

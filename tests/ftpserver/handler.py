@@ -82,6 +82,30 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         self.masquerade_address = FOREIGN_PASV_ADDRESS if self.faults.foreign_pasv() else None
         super().ftp_PASV(line)
 
+    def ftp_RETR(self, file):
+        # Like vsftpd, wu-ftpd and most others, name the whole file's size
+        # (after a REST too) in the reply that opens the data connection.
+        announce = self.faults.announce()
+        if announce == 'real':
+            try:
+                announce = self.fs.getsize(file)
+            except (OSError, FilesystemError):
+                announce = None
+        self._announced_size = announce
+        try:
+            return super().ftp_RETR(file)
+        finally:
+            self._announced_size = None
+
+    def respond(self, resp, *args, **kwargs):
+        size = getattr(self, '_announced_size', None)
+        if size is not None and resp[:4] in ('150 ', '125 '):
+            # Always 150, as those servers send (pyftpdlib says 125 when
+            # the data connection came first).
+            resp = '150 Opening BINARY mode data connection (%d bytes).' % size
+            self._announced_size = None
+        super().respond(resp, *args, **kwargs)
+
     def _make_eport(self, ip, port):
         # Foreign data addresses are allowed for server to server copies,
         # but the test bed never connects anywhere except loopback.

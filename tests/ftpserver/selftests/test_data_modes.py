@@ -1,4 +1,5 @@
-"""Data connection modes: EPSV refused, PASV naming a foreign address, PORT."""
+"""Data connection modes: EPSV refused, PASV naming a foreign address, PORT;
+the size named when a download opens."""
 
 import ftplib
 import re
@@ -60,6 +61,25 @@ class DataModeTest(ServerTestCase):
             self.ftp.sendcmd('PORT 0,0,0,0,4,1')
         with self.assertRaisesRegex(ftplib.error_perm, '^501'):
             self.ftp.sendcmd('EPRT |1|0.0.0.0|1025|')
+
+    def test_announce_names_the_whole_size_or_the_given_one(self):
+        def announced_size(rest=None):
+            # ftplib reads "(N bytes)" from the 150 reply; None without it.
+            conn, size = self.ftp.ntransfercmd('RETR f.bin', rest)
+            with conn:
+                while conn.recv(65536):
+                    pass
+            self.ftp.voidresp()
+            return size
+        self.ftp.voidcmd('TYPE I')
+        self.assertIsNone(announced_size())
+        self.assertEqual(self.server.control('ANNOUNCE real'), 'OK')
+        self.assertEqual(announced_size(), 100000)
+        self.assertEqual(announced_size(rest=1000), 100000)
+        self.assertEqual(self.server.control('ANNOUNCE 123'), 'OK')
+        self.assertEqual(announced_size(), 123)
+        self.assertEqual(self.server.control('ANNOUNCE off'), 'OK')
+        self.assertEqual(self.download(), self.data)
 
 
 if __name__ == '__main__':
