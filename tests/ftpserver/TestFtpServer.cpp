@@ -40,7 +40,7 @@ TestFtpServer::TestFtpServer(ServerOptions options)
         throw std::invalid_argument("TestFtpServer needs at least one user");
     std::filesystem::create_directory(m_root);
     std::vector<std::string> argv = detail::PythonCommand(TAVO_TESTBED_SERVER_SCRIPT);
-    argv.insert(argv.end(), {"--root", m_root.string()});
+    argv.insert(argv.end(), {"--root", m_root.string(), "--host", m_options.host});
     for (const auto& [name, password] : m_options.users) {
         if (name.empty() || name.find(':') != std::string::npos)
             throw std::invalid_argument("bad FTP user name: '" + name + "'");
@@ -54,6 +54,12 @@ TestFtpServer::TestFtpServer(ServerOptions options)
 TestFtpServer::~TestFtpServer()
 {
     m_process.Stop(kStopGrace);
+}
+
+std::string TestFtpServer::HostPort() const
+{
+    const bool ipv6 = Host().find(':') != std::string::npos;
+    return (ipv6 ? "[" + Host() + "]" : Host()) + ":" + std::to_string(m_port);
 }
 
 std::string TestFtpServer::ReadAnswer() const

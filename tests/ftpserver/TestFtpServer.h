@@ -22,6 +22,8 @@ struct ServerOptions {
     // At least one is needed (User() names the first); names hold no ':'.
     std::vector<std::pair<std::string, std::string>> users{{"tavo", "secret"}};
     bool anonymous = false;
+    // The loopback address to listen on: "127.0.0.1" or "::1".
+    std::string host = "127.0.0.1";
 };
 
 class TestFtpServer {
@@ -34,8 +36,9 @@ public:
     int Port() const { return m_port; }
     // The server's process id; -1 once it has been stopped.
     pid_t Pid() const { return m_process.Pid(); }
-    std::string Host() const { return "127.0.0.1"; }
-    std::string HostPort() const { return Host() + ":" + std::to_string(m_port); }
+    const std::string& Host() const { return m_options.host; }
+    // "127.0.0.1:port" or "[::1]:port".
+    std::string HostPort() const;
     const std::filesystem::path& Root() const { return m_root; }
     const std::string& User() const { return m_options.users.front().first; }
     const std::string& Password() const { return m_options.users.front().second; }

@@ -243,4 +243,42 @@ TEST_P(Transfer, AsciiStreamsConvert)
 
 INSTANTIATE_TEST_SUITE_P(Modes, Transfer, ::testing::Bool(), ModeName);
 
+// Over IPv6 only EPSV and EPRT can name the data connection (PASV and PORT
+// carry IPv4 addresses), in both directions and for listings.
+class Ipv6Transfer : public ::testing::TestWithParam<bool> {};
+
+TEST_P(Ipv6Transfer, RoundTripAndListing)
+{
+    testbed::ServerOptions options;
+    options.host = "::1";
+    testbed::TestFtpServer server(options);
+    TempFolder local;
+    const int h = ftp_open(server.HostPort().c_str());
+    ASSERT_GT(h, 0) << LastError();
+    ASSERT_EQ(ftp_relogin(h, server.User().c_str(), server.Password().c_str(), ""), 0) << LastError();
+    ftp_SetLocalPath(h, local.Path().c_str());
+    ftp_SetPassive(h, GetParam() ? 1 : 0);
+    const std::string data = BinaryData(300 * 1024, 5);
+    WriteFile(local.Path() / "up.bin", data);
+    ASSERT_EQ(ftp_put(h, "up.bin", "v6.bin"), 0) << LastError();
+    ASSERT_EQ(ftp_get(h, "v6.bin", "down.bin"), 0) << LastError();
+    EXPECT_TRUE(SameBytes(ReadFile(local.Path() / "down.bin"), data));
+    ASSERT_EQ(ftp_ls(h, "", "names.txt"), 0) << LastError();
+    EXPECT_NE(ReadFile(local.Path() / "names.txt").find("v6.bin"), std::string::npos);
+    const std::string wanted = GetParam() ? "EPSV" : "EPRT |2|::1|";
+    int dataCommands = 0;
+    for (const std::string& command : server.Commands()) {
+        if (command.rfind("EPSV", 0) == 0 || command.rfind("EPRT", 0) == 0) {
+            EXPECT_EQ(command.rfind(wanted, 0), 0u) << command;
+            ++dataCommands;
+        }
+        EXPECT_NE(command.rfind("PASV", 0), 0u) << command;
+        EXPECT_NE(command.rfind("PORT", 0), 0u) << command;
+    }
+    EXPECT_EQ(dataCommands, 3);
+    netvo_release(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, Ipv6Transfer, ::testing::Bool(), ModeName);
+
 }  // namespace
