@@ -20,8 +20,6 @@ public:
     Preallocation(const Preallocation&) = delete;
     Preallocation& operator=(const Preallocation&) = delete;
 
-    bool Reserved() const { return m_fd >= 0; }
-
 private:
     void Release();
 

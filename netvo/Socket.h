@@ -80,8 +80,7 @@ void SetNonBlocking(int fd);
 // sender then pushes each piece out itself, as it writes, rather than
 // leaving the receiver's acknowledgements to drive the sending (which, on
 // one machine, loads the receiving process with the sender's network work
-// and slowed uploads to a local server by a fifth). Also keeps an abort
-// from waiting behind megabytes of queued data.
+// and slowed uploads to a local server by a fifth).
 void LimitUnsentData(int fd);
 
 // Sends all of `data`, waiting as needed. 0 or a code.
