@@ -2,11 +2,9 @@
 
 namespace {
 
+// The fields are checked by the caller.
 std::time_t MakeLocalTime(int year, int month, int day, int hour, int minute)
 {
-    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23
-        || minute < 0 || minute > 59)
-        return 0;
     std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;

@@ -55,6 +55,16 @@ bool IsRemovableDevice(const std::string& device)
     return false;
 }
 
+MountFacts FactsOf(const QStorageInfo& volume)
+{
+    MountFacts facts;
+    facts.rootPath = volume.rootPath().toStdString();
+    facts.fsType = volume.fileSystemType().toStdString();
+    facts.device = volume.device().toStdString();
+    facts.removableDevice = IsRemovableDevice(facts.device);
+    return facts;
+}
+
 std::string Label(std::string path)
 {
     if (path.empty() || path.back() != '/')
@@ -110,11 +120,7 @@ std::vector<DriveInfo> ListDrives()
     if (!home.isEmpty() && QFileInfo(home).isDir())
         add(home.toStdString(), DriveKind::Fixed);
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        MountFacts facts;
-        facts.rootPath = volume.rootPath().toStdString();
-        facts.fsType = volume.fileSystemType().toStdString();
-        facts.device = volume.device().toStdString();
-        facts.removableDevice = IsRemovableDevice(facts.device);
+        const MountFacts facts = FactsOf(volume);
         if (facts.rootPath == "/")
             continue;
         add(facts.rootPath, ClassifyMount(facts));
@@ -127,11 +133,7 @@ DriveKind GetDriveKind(const std::string& path)
     const QStorageInfo volume(QString::fromStdString(path));
     if (!volume.isValid())
         return DriveKind::Hidden;
-    MountFacts facts;
-    facts.rootPath = volume.rootPath().toStdString();
-    facts.fsType = volume.fileSystemType().toStdString();
-    facts.device = volume.device().toStdString();
-    facts.removableDevice = IsRemovableDevice(facts.device);
+    const MountFacts facts = FactsOf(volume);
     if (facts.rootPath == "/")
         return DriveKind::Fixed;
     const DriveKind kind = ClassifyMount(facts);

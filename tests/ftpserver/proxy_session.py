@@ -82,17 +82,22 @@ class ProxySession:
                     with contextlib.suppress(Exception):
                         writer.close()
 
+    async def _client_command(self):
+        """The client's next command as (verb, argument); QUIT ends the session."""
+        verb, arg = _words(await self._client_line())
+        if verb == 'QUIT':
+            self._reply('221 Goodbye.')
+            await self._client.drain()
+            raise SessionEnded()
+        return verb, arg
+
     # --- the proxy's own login
 
     async def _firewall_login(self):
         user_ok = False
         need_account = False
         while True:
-            verb, arg = _words(await self._client_line())
-            if verb == 'QUIT':
-                self._reply('221 Goodbye.')
-                await self._client.drain()
-                raise SessionEnded()
+            verb, arg = await self._client_command()
             if verb == 'USER':
                 user_ok = arg == self._config.user
                 need_account = False
@@ -121,11 +126,7 @@ class ProxySession:
 
     async def _choose_server(self):
         while True:
-            verb, arg = _words(await self._client_line())
-            if verb == 'QUIT':
-                self._reply('221 Goodbye.')
-                await self._client.drain()
-                raise SessionEnded()
+            verb, arg = await self._client_command()
             if verb != 'USER' or '@' not in arg:
                 self._reply('530 Send USER user@host[:port] first.')
                 continue
