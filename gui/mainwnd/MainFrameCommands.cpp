@@ -24,6 +24,20 @@
 
 namespace {
 
+// Runs a call on a server's connection with a wait cursor and its session
+// marked busy: the wait hook keeps events flowing during the call, and a
+// keep-alive tick must not send a NOOP into the middle of the exchange.
+template <class Call>
+int CallOnConnection(int handle, Call&& call)
+{
+    CWaitCursor wait;
+    if (CSession* session = g_GetSession(handle)) {
+        CBusyBracket busy(*session);
+        return call();
+    }
+    return call();
+}
+
 // Command lines echoed by the script library: each on a line of its own.
 int ClientEcho(std::intptr_t /*handle*/, const char* text)
 {
@@ -66,11 +80,7 @@ void CMainFrame::OnFtpSite()
     const int handle = GetCurrentHandle();
     if (handle <= 0)
         return;
-    int result = 0;
-    {
-        CWaitCursor wait;
-        result = ftp_site(handle, command.constData());
-    }
+    const int result = CallOnConnection(handle, [&] { return ftp_site(handle, command.constData()); });
     // A failure shows the library's error text. After a success that text
     // would be an old one: show what the server answered instead.
     if (result != 0) {
@@ -98,11 +108,8 @@ void CMainFrame::OnFtpQuote()
     if (handle <= 0)
         return;
     std::vector<char> reply(kReplyBufferSize, '\0');
-    int result = 0;
-    {
-        CWaitCursor wait;
-        result = ftp_quote(handle, command.constData(), reply.data(), kReplyBufferSize - 1);
-    }
+    const int result = CallOnConnection(
+        handle, [&] { return ftp_quote(handle, command.constData(), reply.data(), kReplyBufferSize - 1); });
     reply.back() = '\0';
     // The reply goes to the pane as the server sent it.
     if (reply[0] != '\0') {

@@ -30,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 
 using namespace viewtest;
@@ -221,6 +222,26 @@ TEST(MainFrame, QuoteAndSiteReportThroughTheMessagePane)
     frame.GetAction(CMainFrame::CmdSite)->trigger();
     EXPECT_TRUE(Contains(Received(server, before), "SITE HELP"));
     EXPECT_TRUE(frame.GetMsgView()->toPlainText().contains("214")) << frame.GetMsgView()->toPlainText().toStdString();
+    // While the server is slow to answer, the session counts as busy, so a
+    // keep-alive tick sends no NOOP into the exchange.
+    static std::atomic<int> busyDuringCall{-1};
+    busyDuringCall = -1;
+    const bool hooked = CWaitHook::IsInstalled();
+    netvo_setwaithook(
+        [](int handle, long long, long long, int, void*) {
+            if (CSession* waiting = g_GetSession(handle))
+                busyDuringCall = waiting->m_nBusy;
+            return 0;
+        },
+        nullptr);
+    server.DelayReplies("SITE", 0.3);
+    frame.OnFtpSite();
+    server.DelayReplies("SITE", 0);
+    if (hooked)
+        CWaitHook::Install(&frame);
+    else
+        netvo_setwaithook(nullptr, nullptr);
+    EXPECT_GT(busyDuringCall.load(), 0);
     // A refused SITE shows the library's error text.
     frame.GetMsgView()->ClearLog();
     bar->setEditText("NOSUCHTHING");
