@@ -72,13 +72,7 @@ bool CDriveView::HasFtpSubFolders(QTreeWidgetItem* item, const std::string& path
         return false;
     std::string line;
     while (dir.GetNextDir(line)) {
-        if (line.compare(0, 6, "total ") == 0)
-            continue;
-        const size_t blank = line.find_last_of(' ');
-        const std::string name = blank == std::string::npos ? line : line.substr(blank + 1);
-        if (IsDotName(name))
-            continue;
-        if (line.find("<DIR>") != std::string::npos || line[0] == 'd') {
+        if (dir.IsDir() && !IsDotName(dir.GetFileName())) {
             AddPlaceholder(item, true);
             return true;
         }
@@ -130,7 +124,7 @@ int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
             if (dir.CreateDir(path)) {
                 std::string line;
                 while (dir.GetNextDir(line)) {
-                    if (line.compare(0, 6, "total ") == 0 || !dir.IsDir())
+                    if (!dir.IsDir())
                         continue;
                     const std::string name = dir.GetFileName();
                     if (!name.empty() && !IsDotName(name))

@@ -63,14 +63,15 @@ protected:
         m_doc.OnCloseDocument();
     }
 
-    // Logs in through the login dialog, filled as a user would fill it.
-    void LoginThroughDialog()
+    // Logs in through the login dialog, filled as a user would fill it;
+    // `osButton` picks the server type (1: NT, 2: DOS).
+    void LoginThroughDialog(int osButton = 1)
     {
-        auto answered = treetest::AnswerModal<CLoginDlg>([this](CLoginDlg* dialog) {
+        auto answered = treetest::AnswerModal<CLoginDlg>([this, osButton](CLoginDlg* dialog) {
             dialog->ServerBox()->setEditText(QString::fromStdString(m_server.HostPort()));
             dialog->UserEdit()->setText(QString::fromStdString(m_server.User()));
             dialog->PasswordEdit()->setText(QString::fromStdString(m_server.Password()));
-            dialog->OsTypeButton(1)->click();
+            dialog->OsTypeButton(osButton)->click();
             dialog->LoginButton()->click();
         });
         m_pView->OnFileAddftpserver();
@@ -175,6 +176,20 @@ TEST_F(ServerTree, LoginThroughTheDialogAddsASelectedServerItem)
     EXPECT_EQ(m_pView->FindPathItem("/", session->m_nFtpHandle), server);
     EXPECT_EQ(m_pView->FindPathItem("/docs/inner/none", session->m_nFtpHandle), nullptr);
     EXPECT_EQ(CDriveView::SeparatorFor(session->m_nFtpHandle), "/");
+}
+
+TEST_F(ServerTree, ADosServerFolderWithOnlyFilesGetsNoExpandButton)
+{
+    m_server.SetListStyle(testbed::ListStyle::Dos);
+    // DOS lines start with the name: a file whose name starts with "d".
+    guitest::WriteFile(m_server.Root() / "pub" / "data.txt", "data\n");
+    LoginThroughDialog(2);
+    QTreeWidgetItem* server = ServerItem(Host() + ":/");
+    ASSERT_NE(server, nullptr);
+    m_pView->expandItem(server);
+    EXPECT_EQ(Sorted(treetest::ChildLabels(server)), (QStringList{"docs", "pub"}));
+    EXPECT_EQ(m_pView->FindItem(server, "docs")->childCount(), 1);
+    EXPECT_EQ(m_pView->FindItem(server, "pub")->childCount(), 0);
 }
 
 TEST_F(ServerTree, ASecondLoginToTheSameServerGetsALongerName)
