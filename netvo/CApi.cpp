@@ -297,8 +297,9 @@ NETVO_API int ftp_noop(int handle)
 
 NETVO_API int ftp_Exists(int handle, const char* path)
 {
-    int rc = WithSession(handle, [&](Session& s) { return Exists(s, path); });
-    return rc > 0 ? 1 : 0;
+    // Only a definite "exists" is 1: a refused helper command leaves the
+    // question open.
+    return WithSession(handle, [&](Session& s) { return Exists(s, path); }) == 1 ? 1 : 0;
 }
 
 NETVO_API int ftp_quote(int handle, const char* command, char* buf, int size)

@@ -80,8 +80,9 @@ int Exists(Session& s, const char* path)
         return 0;
     if (!SafeArgument(here))
         return s.Fail(NETVO_E_PROTOCOL, "PWD");
+    // It exists, even if the way back is refused.
     rc = s.Run("CWD " + here, op);
-    return rc != 0 ? rc : 1;
+    return rc < 0 ? rc : 1;
 }
 
 int FileSize(Session& s, const char* path, long long& size)

@@ -11,7 +11,8 @@ namespace netvo {
 int SimpleCommand(Session& s, const std::string& verb, const char* argument);
 int Rename(Session& s, const char* from, const char* to);
 int PrintDirectory(Session& s, std::string& dir);
-// 1 exists, 0 does not, negative code on failure.
+// 1 exists, 0 does not; otherwise the failure: a negative code, or the
+// reply code of a refused helper command (TYPE, PWD).
 int Exists(Session& s, const char* path);
 int FileSize(Session& s, const char* path, long long& size);
 int FileTime(Session& s, const char* path, std::string& stamp);

@@ -80,6 +80,15 @@ TEST(PlainServer, ExistsFallsBackToChangingFolderAndBack)
         EXPECT_EQ(std::string(reply), present ? "250 ok" : "550 no such folder");
         netvo_release(h);
     }
+    // A refused PWD leaves the question open: that is no "yes".
+    ScriptedServer server;
+    server.rawReplies["PWD"] = "550 not allowed\r\n";
+    server.rawReplies["CWD"] = "250 ok\r\n";
+    int h = ftp_open(server.HostPort().c_str());
+    ASSERT_GT(h, 0);
+    ASSERT_EQ(ftp_relogin(h, "u", "p", ""), 0) << LastError();
+    EXPECT_EQ(ftp_Exists(h, "sub"), 0);
+    netvo_release(h);
 }
 
 class HostileNames : public ::testing::TestWithParam<bool> {};
