@@ -175,8 +175,7 @@ int MultiPut(Session& s, const char* pattern)
         return SetLastError(NETVO_E_NOMATCH, full + ": no file matches");
     int result = 0;
     for (const std::string& file : files) {
-        std::string remote = SafeLastComponent(file);
-        int rc = Put(s, file.c_str(), remote.c_str(), PutMode::Store, 0);
+        int rc = PutFile(s, file, SafeLastComponent(file), PutMode::Store, 0);
         if (rc < 0 && rc != NETVO_E_LOCALFILE)
             return rc;
         if (rc != 0 && result == 0)

@@ -242,8 +242,12 @@ int Put(Session& s, const char* local, const char* remote, PutMode mode, long lo
 {
     if (!local || !*local)
         return s.Fail(NETVO_E_BADARG, "STOR");
-    std::string path = LocalTarget(s.settings, local, {});
-    std::string remoteName = remote && *remote ? remote : SafeLastComponent(local);
+    const std::string remoteName = remote && *remote ? remote : SafeLastComponent(local);
+    return PutFile(s, LocalTarget(s.settings, local, {}), remoteName, mode, offset);
+}
+
+int PutFile(Session& s, const std::string& path, const std::string& remoteName, PutMode mode, long long offset)
+{
     if (remoteName.empty() || !SafeArgument(remoteName))
         return s.Fail(NETVO_E_BADARG, "STOR");
     netvo::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

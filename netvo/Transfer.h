@@ -12,6 +12,9 @@ int Get(Session& s, const char* remote, const char* local, long long offset);
 enum class PutMode { Store, Append };
 // offset < 0: resume from the server's SIZE; 0: from the start.
 int Put(Session& s, const char* local, const char* remote, PutMode mode, long long offset);
+// The same with the local path already resolved (not joined to the local
+// path again) and the remote name given.
+int PutFile(Session& s, const std::string& path, const std::string& remoteName, PutMode mode, long long offset);
 
 // Copies the data connection into a file descriptor until the end.
 int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op);

@@ -161,6 +161,13 @@ TEST_P(Transfer, MultipleGetsAndPuts)
     EXPECT_TRUE(SameBytes(ReadFile(Remote("x2.dat")), BinaryData(2000, 2)));
     EXPECT_FALSE(fs::exists(Remote("y.txt")));
     EXPECT_EQ(ftp_mput(h, "none*", 0), NETVO_E_NOMATCH);
+    // A relative local path counts from the current folder, once.
+    const fs::path before = fs::current_path();
+    fs::current_path(local.Path());
+    ASSERT_EQ(ftp_SetLocalPath(h, "out"), 0);
+    const int relative = ftp_mput(h, "x1.dat", 0);
+    fs::current_path(before);
+    EXPECT_EQ(relative, 0) << LastError();
 
     fs::create_directory(Local("in"));
     ASSERT_EQ(ftp_SetLocalPath(h, Local("in").c_str()), 0);
