@@ -124,6 +124,18 @@ int SendPort(Session& s, Op& op, const Address& target)
     return s.Run(command, op);
 }
 
+int SendRest(Session& s, Op& op, long long offset)
+{
+    if (offset <= 0)
+        return 0;
+    Reply reply;
+    const std::string line = "REST " + std::to_string(offset);
+    int rc = s.control.Command(line, reply, op);
+    if (rc != 0)
+        return s.Fail(rc, line);
+    return reply.code == 350 ? 0 : s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, line);
+}
+
 int OpenDataCommand(Session& s, Op& op, const std::string& command, long long rest, DataConnection& dc)
 {
     dc = DataConnection{};
@@ -149,15 +161,9 @@ int OpenDataCommand(Session& s, Op& op, const std::string& command, long long re
         if (rc != 0)
             return rc;
     }
-    if (rest > 0) {
-        Reply reply;
-        std::string line = "REST " + std::to_string(rest);
-        rc = s.control.Command(line, reply, op);
-        if (rc != 0)
-            return s.Fail(rc, line);
-        if (reply.code != 350)
-            return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, line);
-    }
+    rc = SendRest(s, op, rest);
+    if (rc != 0)
+        return rc;
     rc = s.control.Send(command, op);
     if (rc != 0)
         return s.Fail(rc, command);
@@ -218,29 +224,36 @@ int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason)
     if (dc.m_completed || !s.control.IsOpen())
         return reason;
     dc.m_completed = true;
-    // A fresh op: the caller's may be the one the hook aborted.
-    Op drain(op.Handle(), op.Statusbox(), static_cast<int>(kDrainBound.count()));
-    drain.IgnoreAbort();
     if (reason == NETVO_E_TIMEOUT) {
         // The server is silent; the reply stream cannot be trusted any more.
         s.control.Close();
         return reason;
     }
+    AbortAndDrain(s, op);
+    return reason;
+}
+
+void AbortAndDrain(Session& s, const Op& op)
+{
+    if (!s.control.IsOpen())
+        return;
+    // A fresh op: the caller's may be the one the hook aborted.
+    Op drain(op.Handle(), op.Statusbox(), static_cast<int>(kDrainBound.count()));
+    drain.IgnoreAbort();
     if (s.control.Send("ABOR", drain) != 0)
-        return reason;
+        return;
     // Either the transfer's final reply (226, or 426/451 after the abort)
     // then the ABOR reply (225/226), or just the ABOR reply. Whatever comes
     // late is dropped before the next command.
     Reply reply;
     if (s.control.ReadWithin(reply, drain, kDrainBound) != 0) {
         s.control.Close();
-        return reason;
+        return;
     }
     while (reply.Preliminary() && s.control.ReadWithin(reply, drain, kDrainBound) == 0) {
     }
     if (reply.code != 225)
         s.control.ReadWithin(reply, drain, kDrainBound);
-    return reason;
 }
 
 long ReceiveSome(int fd, char* buffer, size_t size, Op& op)

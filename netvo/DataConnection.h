@@ -33,6 +33,13 @@ int RequestPassive(Session& s, Op& op, Address& out);
 // Tells the server to connect to `target` (EPRT for IPv6, PORT for IPv4).
 int SendPort(Session& s, Op& op, const Address& target);
 
+// Sends "REST offset" when offset > 0: 0 when the server takes it.
+int SendRest(Session& s, Op& op, long long offset);
+// Sends ABOR and reads what answers it, each read bounded by a few seconds;
+// a server that stays silent loses its control connection, since its
+// replies could no longer be matched to commands.
+void AbortAndDrain(Session& s, const Op& op);
+
 // Sets up the data connection, sends "REST rest" when rest > 0, then the
 // command, and reads the 1xx reply (accepting the server's connection in
 // active mode). On failure everything is closed and the code returned.

@@ -107,6 +107,27 @@ int FileSize(Session& s, const char* path, long long& size)
     return 0;
 }
 
+int ResumeOffset(Session& s, Op& op, const std::string& name, long long& offset)
+{
+    // As above: SIZE is asked in binary mode.
+    int rc = s.EnsureType(false, op);
+    if (rc != 0)
+        return rc;
+    const std::string line = "SIZE " + name;
+    Reply reply;
+    rc = s.control.Command(line, reply, op);
+    if (rc != 0)
+        return s.Fail(rc, line);
+    offset = 0;  // any refusal: no such file yet, so all of it goes
+    if (reply.code != 213)
+        return 0;
+    auto size = ParseSize(reply.Text());
+    if (!size)
+        return s.Fail(NETVO_E_PROTOCOL, line);
+    offset = *size;
+    return 0;
+}
+
 int FileTime(Session& s, const char* path, std::string& stamp)
 {
     if (!path || !*path || !SafeArgument(path))

@@ -15,6 +15,9 @@ int PrintDirectory(Session& s, std::string& dir);
 // reply code of a refused helper command (TYPE, PWD).
 int Exists(Session& s, const char* path);
 int FileSize(Session& s, const char* path, long long& size);
+// Where a resumed upload or copy to `name` starts: the server's size of it,
+// 0 when it has no such file. Leaves the session in binary mode.
+int ResumeOffset(Session& s, Op& op, const std::string& name, long long& offset);
 int FileTime(Session& s, const char* path, std::string& stamp);
 // 0 for a positive reply, the reply code for a negative one.
 int Quote(Session& s, const char* line, std::string& text);

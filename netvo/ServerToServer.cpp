@@ -2,6 +2,7 @@
 
 #include "DataConnection.h"
 #include "LocalFiles.h"
+#include "RemoteFiles.h"
 #include "Result.h"
 
 namespace netvo {
@@ -22,18 +23,6 @@ int Connect(Session& passive, Op& passiveOp, Session& active, Op& activeOp)
     return SendPort(active, activeOp, target);
 }
 
-int Rest(Session& s, Op& op, long long offset)
-{
-    if (offset <= 0)
-        return 0;
-    Reply reply;
-    std::string line = "REST " + std::to_string(offset);
-    int rc = s.control.Command(line, reply, op);
-    if (rc != 0)
-        return s.Fail(rc, line);
-    return reply.code == 350 ? 0 : s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, line);
-}
-
 // Reads replies until a final one; 0 for 1xx..2xx (`final` set when done).
 int Await(Session& s, Op& op, const std::string& command, bool& final, std::chrono::milliseconds bound)
 {
@@ -49,19 +38,6 @@ int Await(Session& s, Op& op, const std::string& command, bool& final, std::chro
     return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, command);
 }
 
-void AbortSide(Session& s, Op& op)
-{
-    if (!s.control.IsOpen())
-        return;
-    Op drain(op.Handle(), op.Statusbox(), 3);
-    drain.IgnoreAbort();
-    Reply reply;
-    if (s.control.Send("ABOR", drain) != 0)
-        return;
-    if (s.control.ReadWithin(reply, drain, std::chrono::seconds(3)) == 0 && reply.code != 225)
-        s.control.ReadWithin(reply, drain, std::chrono::seconds(3));
-}
-
 }  // namespace
 
 int RemoteCopy(Session& src, Session& dest, const char* source, const char* destName, bool binary,
@@ -74,20 +50,21 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
         return src.Fail(NETVO_E_BADARG, "server to server");
     Op srcOp = src.MakeOp();
     Op destOp = dest.MakeOp();
-    int rc = src.EnsureType(!binary, srcOp);
+    int rc = 0;
+    if (offset < 0 && binary) {
+        rc = ResumeOffset(dest, destOp, target, offset);
+    } else if (offset < 0) {
+        // A text copy is sent whole: the two servers may store line ends
+        // differently, so no byte count on one side names a place on the
+        // other (and many servers refuse REST in text mode).
+        offset = 0;
+    }
+    if (rc == 0)
+        rc = src.EnsureType(!binary, srcOp);
     if (rc == 0)
         rc = dest.EnsureType(!binary, destOp);
     if (rc != 0)
         return rc;
-
-    if (offset < 0) {
-        Reply reply;
-        rc = dest.control.Command("SIZE " + target, reply, destOp);
-        if (rc != 0)
-            return dest.Fail(rc, "SIZE " + target);
-        auto size = reply.code == 213 ? ParseSize(reply.Text()) : std::nullopt;
-        offset = size ? *size : 0;
-    }
 
     // Source passive first; when either server refuses its part, the other
     // way round.
@@ -97,9 +74,9 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
     if (rc != 0)
         return rc;
 
-    rc = Rest(src, srcOp, offset);
+    rc = SendRest(src, srcOp, offset);
     if (rc == 0 && mode == RemoteMode::Store)
-        rc = Rest(dest, destOp, offset);
+        rc = SendRest(dest, destOp, offset);
     if (rc != 0)
         return rc;
 
@@ -112,7 +89,7 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
         return dest.Fail(rc, storeCommand);
     rc = src.control.Send(retrCommand, srcOp);
     if (rc != 0) {
-        AbortSide(dest, destOp);
+        AbortAndDrain(dest, destOp);
         return src.Fail(rc, retrCommand);
     }
 
@@ -120,19 +97,19 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
     bool srcDone = false;
     rc = Await(dest, destOp, storeCommand, destDone, destOp.Timeout());
     if (rc != 0) {
-        AbortSide(src, srcOp);
+        AbortAndDrain(src, srcOp);
         return rc;
     }
     rc = Await(src, srcOp, retrCommand, srcDone, srcOp.Timeout());
     if (rc != 0) {
-        AbortSide(dest, destOp);
+        AbortAndDrain(dest, destOp);
         return rc;
     }
     auto longWait = srcOp.Timeout() * kFinalWaitFactor;
     while (rc == 0 && !srcDone)
         rc = Await(src, srcOp, retrCommand, srcDone, longWait);
     if (rc != 0) {
-        AbortSide(dest, destOp);
+        AbortAndDrain(dest, destOp);
         return rc;
     }
     while (rc == 0 && !destDone)

@@ -4,6 +4,7 @@
 #include "LineEnds.h"
 #include "LocalFiles.h"
 #include "Preallocation.h"
+#include "RemoteFiles.h"
 #include "Result.h"
 
 #include <algorithm>
@@ -257,17 +258,9 @@ int PutFile(Session& s, const std::string& path, const std::string& remoteName, 
     int rc;
     if (offset < 0) {
         // Resume: the server's size of the file says how much it has.
-        rc = s.EnsureType(false, op);
+        rc = ResumeOffset(s, op, remoteName, offset);
         if (rc != 0)
             return rc;
-        Reply reply;
-        rc = s.control.Command("SIZE " + remoteName, reply, op);
-        if (rc != 0)
-            return s.Fail(rc, "SIZE " + remoteName);
-        auto size = reply.code == 213 ? ParseSize(reply.Text()) : std::nullopt;
-        if (reply.code == 213 && !size)
-            return s.Fail(NETVO_E_PROTOCOL, "SIZE " + remoteName);
-        offset = size ? *size : 0;  // no such file yet: send it all
     }
     if (::lseek(file.Get(), offset, SEEK_SET) != offset)
         return SetLastError(NETVO_E_LOCALFILE, path + ": cannot seek to the restart offset");

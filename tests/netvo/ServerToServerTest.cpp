@@ -48,6 +48,14 @@ TEST_F(ServerToServer, ResumesAndAppends)
     ASSERT_EQ(ftp_RemoteAppend(h, dest, "src.bin", "log.bin", 1), 0) << LastError();
     EXPECT_TRUE(SameBytes(ReadFile(other.Root() / "log.bin"), "head" + data));
 
+    // A text copy asked to resume is sent whole: byte counts of one server
+    // name no place in the other's line ends.
+    const std::string text = "line one\nline two\n";
+    WriteFile(Remote("src.txt"), text);
+    WriteFile(other.Root() / "part.txt", text.substr(0, 9));
+    ASSERT_EQ(ftp_RemotePut(h, dest, "src.txt", "part.txt", 0, 1), 0) << LastError();
+    EXPECT_EQ(ReadFile(other.Root() / "part.txt"), text);
+
     WriteFile(other.Root() / "tail.bin", "x");
     ASSERT_EQ(ftp_RestartRemoteAppendAt(h, dest, "src.bin", "tail.bin", 499990, 1), 0) << LastError();
     EXPECT_TRUE(SameBytes(ReadFile(other.Root() / "tail.bin"), "x" + data.substr(499990)));
