@@ -40,13 +40,23 @@ int Call(F&& body) noexcept
 }
 
 template <typename F>
-int WithSession(int handle, F&& body) noexcept
+int WithAnySession(int handle, F&& body) noexcept
 {
     return Call([&]() -> int {
         std::shared_ptr<Session> s = FindSession(handle);
         if (!s)
             return SetLastError(NETVO_E_BADHANDLE, "handle " + std::to_string(handle) + ": unknown connection handle");
         return body(*s);
+    });
+}
+
+// For calls that talk to the server: while a stream is open, the next reply
+// on the control connection is the stream's, so they must wait for its close.
+template <typename F>
+int WithSession(int handle, F&& body) noexcept
+{
+    return WithAnySession(handle, [&](Session& s) {
+        return s.stream ? s.Fail(NETVO_E_STATE, "a transfer stream is open") : body(s);
     });
 }
 
@@ -97,7 +107,7 @@ NETVO_API void netvo_setdefaulttimeout(int seconds) { SetDefaultTimeout(seconds)
 
 NETVO_API int netvo_release(int handle)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         s.Quit();
         RemoveSession(handle);
         return 0;
@@ -116,12 +126,12 @@ NETVO_API int ftp_copyreplystr(int handle, char* buf, int size)
 {
     if (buf && size > 0)
         buf[0] = '\0';
-    return WithSession(handle, [&](Session& s) { return CopyText(s.control.Last().Text(), buf, size); });
+    return WithAnySession(handle, [&](Session& s) { return CopyText(s.control.Last().Text(), buf, size); });
 }
 
 NETVO_API int ftp_relogin(int handle, const char* user, const char* password, const char* account)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         if (!user || !*user)
             return s.Fail(NETVO_E_BADARG, "USER");
         Op op = s.MakeOp();
@@ -141,7 +151,7 @@ NETVO_API int ftp_gatelogin(int handle, const char* host, const char* user, cons
 
 NETVO_API int ftp_Logout(int handle)
 {
-    return WithSession(handle, [](Session& s) {
+    return WithAnySession(handle, [](Session& s) {
         s.Quit();
         return 0;
     });
@@ -151,7 +161,7 @@ NETVO_API int ftp_quit(int handle) { return ftp_Logout(handle); }
 
 NETVO_API int ftp_isconnected(int handle)
 {
-    int rc = WithSession(handle, [](Session& s) { return s.control.CheckAlive() ? 1 : 0; });
+    int rc = WithAnySession(handle, [](Session& s) { return s.control.CheckAlive() ? 1 : 0; });
     return rc > 0 ? 1 : 0;
 }
 
@@ -179,7 +189,7 @@ NETVO_API int ftp_setbinary(int handle)
 
 NETVO_API int ftp_SetPassive(int handle, int passive)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         s.settings.passive = passive != 0;
         return 0;
     });
@@ -187,7 +197,7 @@ NETVO_API int ftp_SetPassive(int handle, int passive)
 
 NETVO_API int ftp_SetDataPort(int handle, int port)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         if (port < 0 || port > 65535)
             return s.Fail(NETVO_E_BADARG, "data port");
         s.settings.dataPort = port;
@@ -197,7 +207,7 @@ NETVO_API int ftp_SetDataPort(int handle, int port)
 
 NETVO_API int ftp_setreceivetimeout(int handle, int seconds)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         s.settings.timeoutSeconds = seconds > 0 ? seconds : 0;
         return 0;
     });
@@ -205,7 +215,7 @@ NETVO_API int ftp_setreceivetimeout(int handle, int seconds)
 
 NETVO_API int ftp_statusbox(int handle, int on)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         s.settings.statusbox = on != 0;
         return 0;
     });
@@ -213,7 +223,7 @@ NETVO_API int ftp_statusbox(int handle, int on)
 
 NETVO_API int ftp_SetLocalPath(int handle, const char* dir)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         s.settings.localPath = Str(dir);
         return 0;
     });
@@ -223,7 +233,7 @@ NETVO_API int ftp_ClearLocalPath(int handle) { return ftp_SetLocalPath(handle, n
 
 NETVO_API int ftp_localunique(int handle)
 {
-    return WithSession(handle, [](Session& s) {
+    return WithAnySession(handle, [](Session& s) {
         s.settings.localUnique = !s.settings.localUnique;
         return 0;
     });
@@ -231,7 +241,7 @@ NETVO_API int ftp_localunique(int handle)
 
 NETVO_API int ftp_storeunique(int handle)
 {
-    return WithSession(handle, [](Session& s) {
+    return WithAnySession(handle, [](Session& s) {
         s.settings.storeUnique = !s.settings.storeUnique;
         return 0;
     });
@@ -373,6 +383,8 @@ int Remote(int src, int dest, const char* source, const char* destName, int bina
             return SetLastError(NETVO_E_BADHANDLE, "handle " + std::to_string(dest) + ": unknown connection handle");
         if (to.get() == &from)
             return from.Fail(NETVO_E_BADARG, "server to server: same handle twice");
+        if (to->stream)
+            return to->Fail(NETVO_E_STATE, "a transfer stream is open");
         return RemoteCopy(from, *to, source, destName, binary != 0, mode, offset);
     });
 }
@@ -427,50 +439,50 @@ NETVO_API int ftp_mput(int handle, const char* pattern, int /*reserved*/)
 
 NETVO_API int ftp_openreadfordir(int handle, const char* remote)
 {
-    return WithSession(handle, [&](Session& s) { return OpenStream(s, StreamKind::List, remote); });
+    return WithAnySession(handle, [&](Session& s) { return OpenStream(s, StreamKind::List, remote); });
 }
 
 NETVO_API int ftp_openreadforlist(int handle, const char* remote)
 {
-    return WithSession(handle, [&](Session& s) { return OpenStream(s, StreamKind::NameList, remote); });
+    return WithAnySession(handle, [&](Session& s) { return OpenStream(s, StreamKind::NameList, remote); });
 }
 
 NETVO_API int ftp_openreadforget(int handle, const char* remote)
 {
-    return WithSession(handle, [&](Session& s) { return OpenStream(s, StreamKind::Get, remote); });
+    return WithAnySession(handle, [&](Session& s) { return OpenStream(s, StreamKind::Get, remote); });
 }
 
 NETVO_API int ftp_openwriteforput(int handle, const char* remote, int append)
 {
-    return WithSession(handle, [&](Session& s) {
+    return WithAnySession(handle, [&](Session& s) {
         return OpenStream(s, append ? StreamKind::Append : StreamKind::Put, remote);
     });
 }
 
 NETVO_API int ftp_readdata(int handle, void* buf, int size)
 {
-    return WithSession(handle, [&](Session& s) { return ReadStream(s, static_cast<char*>(buf), size); });
+    return WithAnySession(handle, [&](Session& s) { return ReadStream(s, static_cast<char*>(buf), size); });
 }
 
 NETVO_API int ftp_writedata(int handle, const void* buf, int size)
 {
-    return WithSession(handle, [&](Session& s) { return WriteStream(s, static_cast<const char*>(buf), size); });
+    return WithAnySession(handle, [&](Session& s) { return WriteStream(s, static_cast<const char*>(buf), size); });
 }
 
 NETVO_API int ftp_closeread(int handle)
 {
-    return WithSession(handle, [](Session& s) { return CloseStream(s, false); });
+    return WithAnySession(handle, [](Session& s) { return CloseStream(s, false); });
 }
 
 NETVO_API int ftp_closewrite(int handle)
 {
-    return WithSession(handle, [](Session& s) { return CloseStream(s, true); });
+    return WithAnySession(handle, [](Session& s) { return CloseStream(s, true); });
 }
 
 NETVO_API long long ftp_GetFileSize(int handle, const char* remote)
 {
     long long size = 0;
-    int rc = WithSession(handle, [&](Session& s) { return FileSize(s, remote, size); });
+    int rc = WithAnySession(handle, [&](Session& s) { return FileSize(s, remote, size); });
     return rc == 0 ? size : 0;
 }
 

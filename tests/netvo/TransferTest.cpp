@@ -223,6 +223,12 @@ TEST_P(Transfer, ClosingAReadEarlyKeepsTheConnectionUsable)
     ASSERT_EQ(ftp_openreadforget(h, "big.bin"), 0) << LastError();
     char buf[4096];
     ASSERT_GT(ftp_readdata(h, buf, sizeof buf), 0);
+    // Until the stream is closed, the next reply is the stream's: other
+    // commands wait, and the stream still reads.
+    EXPECT_EQ(ftp_noop(h), NETVO_E_STATE);
+    EXPECT_EQ(ftp_setbinary(h), NETVO_E_STATE);
+    EXPECT_EQ(ftp_get(h, "big.bin", nullptr), NETVO_E_STATE);
+    ASSERT_GT(ftp_readdata(h, buf, sizeof buf), 0);
     ASSERT_EQ(ftp_closeread(h), 0);
     EXPECT_EQ(ftp_noop(h), 0) << LastError();
     WriteFile(Remote("small.txt"), "ok");
