@@ -15,19 +15,20 @@ bool CScriptEngine::CheckRetry(int attempt, int code, bool reconnect)
         return true;
     if (m_nRetryMax < 0)
         return false;  // no rule
-    if (m_nRetryMax == 0)
-        return true;  // for ever, without pause
-    g_TraceLog.Trace("CheckRetry: try # %d, max %d", attempt, m_nRetryMax);
-    if (attempt > m_nRetryMax)
-        return false;
-    g_TraceLog.Trace("CheckRetry: sleeping %d", m_nRetrySleep);
-    if (m_nRetrySleep > 0) {
-        g_TraceLog.LogAppend("Sleeping for %d seconds\n", m_nRetrySleep);
-        std::this_thread::sleep_for(std::chrono::seconds(m_nRetrySleep));
+    if (m_nRetryMax > 0) {  // 0: for ever, without pause
+        g_TraceLog.Trace("CheckRetry: try # %d, max %d", attempt, m_nRetryMax);
+        if (attempt > m_nRetryMax)
+            return false;
+        g_TraceLog.Trace("CheckRetry: sleeping %d", m_nRetrySleep);
+        if (m_nRetrySleep > 0) {
+            g_TraceLog.LogAppend("Sleeping for %d seconds\n", m_nRetrySleep);
+            std::this_thread::sleep_for(std::chrono::seconds(m_nRetrySleep));
+        }
+        g_TraceLog.LogAppend("Retry # %d\n", attempt);
     }
-    g_TraceLog.LogAppend("Retry # %d\n", attempt);
     // A session whose last rebuild failed has no handle left; it logs in
-    // anew instead, so that a server that comes back is reached again.
+    // anew instead, so that a server that comes back is reached again (also
+    // when retrying for ever, which would otherwise fail at once for good).
     if (reconnect && m_pCurSession != nullptr)
         m_pCurSession->LoginAgain();
     return true;

@@ -100,24 +100,29 @@ TEST_F(RetryTest, ARebuildThatFailedIsTriedAgainOnTheNextRepeat)
 {
     const std::string data = Pattern(100000);
     WriteFile(Remote("big.bin"), data);
-    server.DropAfterBytes("RETR", 30000);
-    server.DelayReplies("NOOP", 0.5);  // time to arm the refusal below
-    const size_t mark = Mark();
-    int rc = -12345;
-    std::thread run([&] {
-        rc = Run("LOGIN\nbinary\ncd /\nquote NOOP\non failed restart 3\nget big.bin \"LOCAL/big.bin\"\n");
-    });
-    // The login is over once the NOOP arrives; the next USER is the rebuild's.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (CountSince(mark, "NOOP") == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    server.FailCommand("USER", 1, 530);
-    run.join();
-    EXPECT_EQ(rc, 0);
-    EXPECT_TRUE(ReadFile(Local("big.bin")) == data);
-    EXPECT_EQ(CountSince(mark, "USER "), 3);
-    EXPECT_EQ(CountSince(mark, "REST 30000"), 1) << testing::PrintToString(WorkSince(mark));
-    EXPECT_EQ(CountSince(mark, "TYPE I"), 2);  // the mode came back with the new login
+    for (const char* rule : {"on failed restart 3", "on failed restart forever"}) {
+        SCOPED_TRACE(rule);
+        std::filesystem::remove(Local("big.bin"));
+        server.DropAfterBytes("RETR", 30000);
+        server.DelayReplies("NOOP", 0.5);  // time to arm the refusal below
+        const size_t mark = Mark();
+        int rc = -12345;
+        std::thread run([&] {
+            rc = Run(std::string("LOGIN\nbinary\ncd /\nquote NOOP\n") + rule + "\nget big.bin \"LOCAL/big.bin\"\n");
+        });
+        // The login is over once the NOOP arrives; the next USER is the rebuild's.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (CountSince(mark, "NOOP") == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        server.FailCommand("USER", 1, 530);
+        run.join();
+        server.ClearFaults();
+        EXPECT_EQ(rc, 0);
+        EXPECT_TRUE(ReadFile(Local("big.bin")) == data);
+        EXPECT_EQ(CountSince(mark, "USER "), 3);
+        EXPECT_EQ(CountSince(mark, "REST 30000"), 1) << testing::PrintToString(WorkSince(mark));
+        EXPECT_EQ(CountSince(mark, "TYPE I"), 2);  // the mode came back with the new login
+    }
 }
 
 // The one test that waits out a pause: one second before the repeat.
