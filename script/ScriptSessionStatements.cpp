@@ -74,8 +74,6 @@ int CScriptEngine::ExecCd(CScriptValue& value)
     }
     value.SetInteger(code);
     ReportResult("ExecCd", "Cd", code);
-    if (code == 0)
-        m_pCurSession->SetPwd();
     return code;
 }
 
@@ -84,8 +82,6 @@ int CScriptEngine::ExecCdup(CScriptValue&)
 {
     const int code = m_pCurSession->Cdup();
     ReportResult("ExecuteLine", "cdup", code);
-    if (code == 0)
-        m_pCurSession->SetPwd();
     return code;
 }
 

@@ -31,7 +31,7 @@ int CScriptEngine::ExecStatusBox(CScriptValue& value)
     const std::int32_t token = m_Tokenizer.GetNextToken();
     int code;
     if (token == tok::On || token == tok::Off)
-        code = LibraryCall([&](int handle) { return ftp_statusbox(handle, token == tok::On ? 1 : 0); });
+        code = m_pCurSession->SetStatusBox(token == tok::On);  // kept for a new login
     else
         code = SyntaxError("Statusbox", "[on | off]", m_Tokenizer.GetText());
     return EndStatement(value, "ExecStatusBox", "StatusBox", code);

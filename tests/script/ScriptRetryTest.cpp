@@ -2,10 +2,12 @@
 // operation runs, which code the statement returns, what the log shows, and
 // how a lost connection is rebuilt before a repeat.
 #include "ScriptServerTest.h"
+#include "netvo32.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -96,6 +98,14 @@ TEST_F(RetryTest, ALostConnectionIsRebuiltBeforeTheRepeat)
 
 // The first rebuild fails (the server refuses the login), which leaves the
 // session without a connection; the next repeat logs in anew and succeeds.
+std::atomic<int> g_lastStatusBox{-1};
+
+int LastStatusBox(int, long long, long long, int statusbox, void*)
+{
+    g_lastStatusBox = statusbox;
+    return 0;
+}
+
 TEST_F(RetryTest, ARebuildThatFailedIsTriedAgainOnTheNextRepeat)
 {
     const std::string data = Pattern(100000);
@@ -105,10 +115,14 @@ TEST_F(RetryTest, ARebuildThatFailedIsTriedAgainOnTheNextRepeat)
         std::filesystem::remove(Local("big.bin"));
         server.DropAfterBytes("RETR", 30000);
         server.DelayReplies("NOOP", 0.5);  // time to arm the refusal below
+        server.DelayReplies("REST", 0.2);  // the hook sees the new connection wait
+        g_lastStatusBox = -1;
+        netvo_setwaithook(LastStatusBox, nullptr);
         const size_t mark = Mark();
         int rc = -12345;
         std::thread run([&] {
-            rc = Run(std::string("LOGIN\nbinary\ncd /\nquote NOOP\n") + rule + "\nget big.bin \"LOCAL/big.bin\"\n");
+            rc = Run(std::string("LOGIN\nbinary\nstatusbox on\ncd /\nquote NOOP\n") + rule +
+                     "\nget big.bin \"LOCAL/big.bin\"\n");
         });
         // The login is over once the NOOP arrives; the next USER is the rebuild's.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -116,8 +130,10 @@ TEST_F(RetryTest, ARebuildThatFailedIsTriedAgainOnTheNextRepeat)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         server.FailCommand("USER", 1, 530);
         run.join();
+        netvo_setwaithook(nullptr, nullptr);
         server.ClearFaults();
         EXPECT_EQ(rc, 0);
+        EXPECT_EQ(g_lastStatusBox.load(), 1);  // the new login kept "statusbox on"
         EXPECT_TRUE(ReadFile(Local("big.bin")) == data);
         EXPECT_EQ(CountSince(mark, "USER "), 3);
         EXPECT_EQ(CountSince(mark, "REST 30000"), 1) << testing::PrintToString(WorkSince(mark));
