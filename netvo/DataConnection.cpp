@@ -16,9 +16,8 @@ constexpr auto kDrainBound = std::chrono::seconds(3);
 
 bool IsRefusal(int code) { return code >= 500 && code < 600; }
 
-int Listen(Session& s, Op& op, netvo::Fd& out, Address& bound)
+int Listen(Session& s, netvo::Fd& out, Address& bound)
 {
-    (void)op;
     Address local = s.control.Local();
     local.SetPort(s.settings.dataPort);
     netvo::Fd fd(::socket(local.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
@@ -154,7 +153,7 @@ int OpenDataCommand(Session& s, Op& op, const std::string& command, long long re
             return s.Fail(rc == NETVO_E_CONNECT ? NETVO_E_DATACONN : rc, "connect to " + target.HostPort());
     } else {
         Address bound;
-        rc = Listen(s, op, dc.m_listen, bound);
+        rc = Listen(s, dc.m_listen, bound);
         if (rc != 0)
             return s.Fail(rc, "listen");
         rc = SendPort(s, op, bound);

@@ -19,7 +19,6 @@ struct Reply {
 
     std::string Text() const;        // lines joined with "\r\n"
     bool Preliminary() const { return code >= 100 && code < 200; }
-    bool Positive() const { return code >= 100 && code < 400; }
 };
 
 // Cuts complete replies out of the control connection's byte stream.

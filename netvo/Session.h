@@ -33,7 +33,6 @@ public:
     ~Session();
 
     int Id() const { return m_id; }
-    const Endpoint& Host() const { return m_host; }
     Op MakeOp() const { return Op(m_id, settings.statusbox, settings.timeoutSeconds); }
 
     // Connects (again) to the host and reads the greeting.
@@ -45,7 +44,6 @@ public:
                   const std::string& account, Op& op);
     // QUIT with a short bound, then close. The handle keeps host and login.
     void Quit();
-    bool LoggedIn() const { return m_loggedIn && control.IsOpen(); }
 
     // Sends a command and reads its final reply. 0 for a 2xx reply, the
     // reply code otherwise, or a local code. Records the failure text.

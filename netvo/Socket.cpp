@@ -206,13 +206,6 @@ int Resolve(const std::string& host, int port, Op& op, std::vector<Address>& out
     }
 }
 
-void SetNonBlocking(int fd)
-{
-    int flags = ::fcntl(fd, F_GETFL, 0);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-}
-
 int Connect(const Address& address, Op& op, Fd& out)
 {
     Fd fd(::socket(address.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));

@@ -74,7 +74,6 @@ int ConnectAny(const std::vector<Address>& addresses, Op& op, Fd& out, Address& 
 
 Address LocalAddress(int fd);
 Address PeerAddress(int fd);
-void SetNonBlocking(int fd);
 
 // Keeps little data queued unsent on a socket that sends a file: the
 // sender then pushes each piece out itself, as it writes, rather than

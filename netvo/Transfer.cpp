@@ -192,9 +192,10 @@ int Get(Session& s, const char* remote, const char* local, long long offset)
     std::string path = LocalTarget(s.settings, local, remote);
     if (path.empty())
         return s.Fail(NETVO_E_BADARG, std::string("RETR ") + remote);
+    const long long localSize = LocalSize(path);
     if (offset < 0)
-        offset = std::max(0LL, LocalSize(path));
-    if (offset > 0 && LocalSize(path) < offset)
+        offset = std::max(0LL, localSize);
+    if (offset > 0 && localSize < offset)
         return SetLastError(NETVO_E_LOCALFILE, path + ": shorter than the restart offset");
     Op op = s.MakeOp();
     int rc = s.EnsureType(s.settings.ascii, op);

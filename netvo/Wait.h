@@ -25,7 +25,6 @@ public:
     int Handle() const { return m_handle; }
     bool Statusbox() const { return m_statusbox; }
     std::chrono::milliseconds Timeout() const { return m_timeout; }
-    bool Aborted() const { return m_aborted; }
     // While cleaning up after an abort the hook is still called, but its
     // answer no longer cuts the (short, bounded) cleanup waits.
     void IgnoreAbort() { m_ignoreAbort = true; }
