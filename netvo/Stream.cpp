@@ -48,34 +48,38 @@ int ReadStream(Session& s, char* buffer, int size)
         return s.Fail(NETVO_E_BADARG, "read");
     Op op = s.MakeOp();
     op.SetDone(st->done);
+    const auto lost = [&](long code) {
+        const std::string command = st->command;
+        const int rc = AbortDataCommand(s, op, st->dc, static_cast<int>(code));
+        s.stream.reset();
+        return s.Fail(rc, command);
+    };
+    if (!st->convert) {
+        // Binary: straight into the caller's buffer.
+        if (st->atEnd)
+            return 0;
+        const long n = ReceiveSome(st->dc.Fd(), buffer, static_cast<size_t>(size), op);
+        if (n < 0)
+            return lost(n);
+        st->atEnd = n == 0;
+        st->done += n;
+        return static_cast<int>(n);
+    }
     std::vector<char> raw;
     while (st->pending.empty() && !st->atEnd) {
-        raw.resize(static_cast<size_t>(std::max(size, 4096)) + 1);
-        long n = ReceiveSome(st->dc.Fd(), raw.data(), raw.size() - 1, op);
-        if (n < 0) {
-            std::string command = st->command;
-            int rc = AbortDataCommand(s, op, st->dc, static_cast<int>(n));
-            s.stream.reset();
-            return s.Fail(rc, command);
-        }
+        raw.resize(static_cast<size_t>(std::max(size, 4096)) + 1);  // + a CR held back
+        const long n = ReceiveSome(st->dc.Fd(), raw.data(), raw.size() - 1, op);
+        if (n < 0)
+            return lost(n);
         if (n == 0) {
             st->atEnd = true;
-            if (st->convert) {
-                char tail;
-                if (st->decoder.Finish(&tail))
-                    st->pending += tail;
-            }
+            char tail;
+            if (st->decoder.Finish(&tail))
+                st->pending += tail;
             break;
         }
         st->done += n;
-        if (!st->convert) {
-            // The common case: hand out directly, no copy through pending.
-            size_t take = std::min(static_cast<size_t>(n), static_cast<size_t>(size));
-            std::memcpy(buffer, raw.data(), take);
-            st->pending.assign(raw.data() + take, static_cast<size_t>(n) - take);
-            return static_cast<int>(take);
-        }
-        size_t out = st->decoder.Decode(raw.data(), static_cast<size_t>(n), raw.data());
+        const size_t out = st->decoder.Decode(raw.data(), static_cast<size_t>(n), raw.data());
         st->pending.append(raw.data(), out);
     }
     size_t take = std::min(st->pending.size(), static_cast<size_t>(size));
