@@ -110,9 +110,9 @@ public:
 
     // --- Data ---------------------------------------------------------------
     // Public like the rest of the session state: the views and the script
-    // engine read them directly. The comments give the meaning; the reset run
-    // by the constructor gives the initial values.
-    bool m_bUsePort = false;  // Login opens with m_nPort (SetPort); kept by the reset
+    // engine read them directly. The comments give the meaning; the values
+    // here are the initial ones (the constructor sets the times to now).
+    bool m_bUsePort = false;  // Login opens with m_nPort (SetPort)
     int m_nPort = 0;
     unsigned m_nTimerID = 0;           // keep-alive timer id: the handle at the first start
     std::time_t m_tLastCheck = 0;      // last time the link was known to be alive
@@ -158,7 +158,6 @@ public:
     bool m_bRebuilding = false;
 
 private:
-    void Reset();
     void RestoreAfterReconnect(int& cc);
     void SelectTransferType(int type, const std::string& name);
 };
