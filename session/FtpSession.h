@@ -158,6 +158,9 @@ public:
     bool m_bRebuilding = false;
 
 private:
+    // The remembered firewall logins, in order, on a fresh login; the
+    // first failure disconnects and is returned.
+    int ReplayGateLogins();
     void RestoreAfterReconnect(int& cc);
     void SelectTransferType(int type, const std::string& name);
 };

@@ -101,18 +101,23 @@ int CSession::Reconnect()
         Disconnect();
         return cc;
     }
+    return ReplayGateLogins();
+}
+
+int CSession::ReplayGateLogins()
+{
     for (size_t i = 0; i < m_aGateHost.size(); ++i) {
-        cc = BusyCall(*this, [&] {
+        const int cc = BusyCall(*this, [&] {
             return ftp_gatelogin(m_nFtpHandle, m_aGateHost[i].c_str(), m_aGateUser[i].c_str(),
                                  m_aGatePassword[i].c_str(), m_aGateAccount[i].c_str());
         });
         GetReplyString();
         if (cc != 0) {
             Disconnect();
-            break;
+            return cc;
         }
     }
-    return cc;
+    return 0;
 }
 
 int CSession::Disconnect()

@@ -54,15 +54,8 @@ int CSession::LoginAgain()
     g_TraceLog.Trace("LoginAgain: %s", m_strHost.c_str());
     int cc = Login(std::string(m_strHost), std::string(m_strUser), std::string(m_strPassword),
                    std::string(m_strAccount), true, false);
-    for (size_t i = 0; cc == 0 && i < m_aGateHost.size(); ++i) {
-        cc = BusyCall(*this, [&] {
-            return ftp_gatelogin(m_nFtpHandle, m_aGateHost[i].c_str(), m_aGateUser[i].c_str(),
-                                 m_aGatePassword[i].c_str(), m_aGateAccount[i].c_str());
-        });
-        GetReplyString();
-        if (cc != 0)
-            Disconnect();
-    }
+    if (cc == 0)
+        cc = ReplayGateLogins();
     if (cc != 0)
         return cc;
     RestoreAfterReconnect(cc);
