@@ -1,16 +1,9 @@
 // Statement dispatch: the first token of a line picks its handler.
 #include "ScriptCodes.h"
 #include "ScriptEngine.h"
+#include "ScriptNesting.h"
 #include "ScriptTokens.h"
 #include "TraceLog.h"
-
-namespace {
-
-// Lines run inside lines only through conditions; this bounds how deep a
-// hostile script can make them nest.
-constexpr int kMaxLineDepth = 64;
-
-}  // namespace
 
 // Statements that steer the script; they need no session.
 const CScriptEngine::Statement CScriptEngine::kControlStatements[] = {
@@ -86,13 +79,13 @@ int CScriptEngine::ExecuteLine()
     g_TraceLog.Trace("ExecuteLine: Begin");
     CScriptValue value;
     m_Tokenizer.GetNextToken();
-    if (m_nLineDepth >= kMaxLineDepth)
-        return SyntaxError("Nesting", "<at most 64 levels>", m_Tokenizer.GetText());
-    ++m_nLineDepth;
+    // Lines run inside lines only through conditions.
+    const script_nesting::CGuard guard(m_nLineDepth);
+    if (!guard.Allowed())
+        return SyntaxError("Nesting", script_nesting::kExpected, m_Tokenizer.GetText());
     int rc = script_code::kOk;
     if (!ControlStmt(value, rc))
         rc = ExecuteCmd(value);
-    --m_nLineDepth;
     return rc;
 }
 

@@ -104,7 +104,7 @@ private:
     int LibraryCall(const std::function<int(int handle)>& call);
     int EndStatement(CScriptValue& value, const char* function, const char* keyword, int code);
     int StreamListing(int handle, bool names, const std::string& remote);
-    int SetUniqueMode(const char* keyword, bool& recorded, int (CSession::*set)(bool), int (*toggle)(int));
+    int SetUniqueMode(const char* keyword, bool recorded, int (CSession::*set)(bool));
 
     // Parts of the failure rules and the log file.
     int ExecOnFailed();
