@@ -5,7 +5,6 @@
 #include "ScriptTokens.h"
 #include "TraceLog.h"
 
-
 int CScriptEngine::ExecLocalUnique(CScriptValue& value)
 {
     g_TraceLog.Trace("ExecLocalUnique: Begin");
