@@ -71,7 +71,6 @@ void LeaveFolder(const std::string& dir)
 struct RemoteEntry {
     std::string name;
     bool isDir;
-    bool isFile;
 };
 
 }  // namespace
@@ -145,7 +144,7 @@ bool CTavoDoc::DeleteFtpDirectory(const std::string& dir, int handle)
         if (listing.CreateDir(dir)) {
             std::string line;
             while (listing.GetNextDir(line))
-                entries.push_back({listing.GetFileName(), listing.IsDir(), listing.IsFile()});
+                entries.push_back({listing.GetFileName(), listing.IsDir()});
         }
     }
 
@@ -160,16 +159,9 @@ bool CTavoDoc::DeleteFtpDirectory(const std::string& dir, int handle)
         const std::string path = prefix + entry.name;
         if (entry.isDir) {
             result = DeleteFtpDirectory(path, handle);
-        } else if (entry.isFile) {
-            int rc = 0;
-            if (CSession* session = g_GetSession(handle)) {
-                // Busy, so that a keep-alive tick never sends a NOOP into the
-                // middle of the command.
-                CBusyBracket busy(*session);
-                rc = ftp_delete(handle, path.c_str());
-            } else {
-                rc = ftp_delete(handle, path.c_str());
-            }
+        } else {
+            CSession* session = g_GetSession(handle);
+            const int rc = session ? session->FtpDelete(path) : -1;
             if (rc != 0) {
                 g_TraceLog.Message("Error deleting %s", path.c_str());
                 result = false;

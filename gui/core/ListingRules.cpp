@@ -101,16 +101,6 @@ ListingEntry ParseUnixLine(std::string_view line)
     return Parse(line, Tokenize(line), ListingRule::Unix);
 }
 
-ListingEntry ParseDosLine(std::string_view line)
-{
-    return Parse(line, Tokenize(line), ListingRule::Dos);
-}
-
-ListingEntry ParseIisLine(std::string_view line)
-{
-    return Parse(line, Tokenize(line), ListingRule::Iis);
-}
-
 bool IsSkippedListingLine(std::string_view line, int osType, std::string_view name)
 {
     if (osType == OsDos)

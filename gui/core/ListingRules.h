@@ -35,8 +35,6 @@ ListingRule ChooseListingRule(std::string_view line, int osType);
 
 ListingEntry ParseListingLine(std::string_view line, ListingRule rule);
 ListingEntry ParseUnixLine(std::string_view line);
-ListingEntry ParseDosLine(std::string_view line);
-ListingEntry ParseIisLine(std::string_view line);
 
 // What follows the last "/" (or, failing that, the last "\\"): a listing can
 // name a path, but the program only ever takes the last component from it.

@@ -288,14 +288,16 @@ void CLoginDlg::accept()
         m_bStatus = status;
     }
     m_profile.m_strServer = m_strServer;
-    m_profile.SetAutoAscii(m_bAutoAscii != 0);
-    m_profile.SetDataMode(m_bPassive != 0);
-    m_profile.SetOStype(m_iOStype);
-    m_profile.SetUser(m_strUser, m_strPass);
-    m_profile.SetGateway(m_strGateServer, m_strGateUser, m_strGatePass);
+    m_profile.m_bAutoAscii = m_bAutoAscii != 0 ? 1 : 0;
+    m_profile.m_bPassive = m_bPassive != 0 ? 1 : 0;
+    m_profile.m_iOStype = m_iOStype;
+    m_profile.m_strUser = m_strUser;
+    m_profile.m_strPass = m_strPass;
+    m_profile.m_strGateServer = m_strGateServer;
+    m_profile.m_strGateUser = m_strGateUser;
+    m_profile.m_strGatePass = m_strGatePass;
     m_profile.m_strNewDir = m_strNewDir;
     m_profile.m_bStatus = m_bStatus;
-    m_profile.SaveAll();
-    ProfileSave(m_strServer);
+    m_profile.SaveAll();  // one write of every value
     QDialog::accept();
 }

@@ -63,8 +63,7 @@ CMainFrame::CMainFrame(CTavoDoc* doc, QWidget* parent) : QMainWindow(parent), m_
     CreateStatusBar();
     ConnectViews();
 
-    g_Settings.Load();
-    g_Settings.LoadAsciiFileType();
+    g_Settings.Load();  // the ASCII file types included
 
     // The message pane shows everything the trace log passes on.
     g_TraceLog.SetOutput(reinterpret_cast<TraceOutputContext>(m_pMsgView), &CMsgView::TraceOutput);

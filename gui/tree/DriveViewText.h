@@ -1,6 +1,8 @@
 // Small text helpers shared by the folder tree's source files.
 #pragma once
 
+#include "ListingRules.h"
+
 #include <QString>
 
 #include <string>
@@ -25,11 +27,6 @@ inline bool EndsWithSeparator(const std::string& path)
 inline std::string JoinLocal(const std::string& parent, const std::string& name)
 {
     return parent + (EndsWithSeparator(parent) ? "" : "/") + name;
-}
-
-inline bool IsDotName(const std::string& name)
-{
-    return name == "." || name == "..";
 }
 
 }  // namespace drivetree

@@ -139,12 +139,10 @@ bool CDriveView::Connect(const CServerProfile& profile, bool applyPort, bool sav
 void CDriveView::AddAutoFtpServer()
 {
     g_TraceLog.Trace("CDriveView::AddAutoFtpServer: Begin");
-    for (int i = 0;; ++i) {
-        const std::string entry = "Server" + std::to_string(i);
-        const std::string server = GetProfileString(kSectionServerList, entry, "");
-        if (server.empty())
-            break;
-        g_TraceLog.Trace("CDriveView::AddAutoFtpServer: LoadProfile: %s = %s", entry.c_str(), server.c_str());
+    const std::vector<std::string> servers = GetServerList();
+    for (size_t i = 0; i < servers.size(); ++i) {
+        const std::string& server = servers[i];
+        g_TraceLog.Trace("CDriveView::AddAutoFtpServer: LoadProfile: Server%zu = %s", i, server.c_str());
         CServerProfile profile(server);
         if (profile.m_bAutoConnect)
             Connect(profile, true, false, false, true);
