@@ -51,6 +51,12 @@ const std::vector<std::unique_ptr<CSession>>& g_SessionList()
     return Sessions();
 }
 
+std::string g_GetSeparator(int handle)
+{
+    const CSession* session = handle > 0 ? g_GetSession(handle) : nullptr;
+    return session ? session->GetSeparator() : std::string("/");
+}
+
 CSession* g_GetSession(int handle)
 {
     g_TraceLog.Trace("g_GetSession: Get session %d.", handle);

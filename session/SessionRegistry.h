@@ -22,6 +22,9 @@ const std::vector<std::unique_ptr<CSession>>& g_SessionList();
 // The first session with this connection handle; none for a handle of 0 or
 // less, which stands for the local file system.
 CSession* g_GetSession(int handle);
+// The path separator of the server behind a handle: "/" for the local file
+// system and for a handle without a session.
+std::string g_GetSeparator(int handle);
 // The first session with exactly this name.
 CSession* g_GetSession(const std::string& name);
 // A keep-alive tick: sends the NOOP of the session whose timer has this id.

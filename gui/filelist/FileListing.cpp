@@ -138,8 +138,7 @@ int CFileView::ShowFtpFolder(const std::string& server, int handle, const std::s
     g_TraceLog.Trace("CFileView.ShowFtpFolder: %s %s", server.c_str(), path.c_str());
     std::string folder = path;
     if (!folder.ends_with('/') && !folder.ends_with('\\')) {
-        const CSession* session = g_GetSession(handle);
-        folder += session ? session->GetSeparator() : std::string("/");
+        folder += g_GetSeparator(handle);
     }
     m_strServer = server;
     m_nFtpHandle = handle;

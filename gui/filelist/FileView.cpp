@@ -240,12 +240,7 @@ std::string CFileView::GetSelectedFileName() const
         return std::string();
     std::string name = m_strCurPath;
     if (!name.ends_with('/') && !name.ends_with('\\')) {
-        if (m_nFtpHandle > 0) {
-            const CSession* session = g_GetSession(m_nFtpHandle);
-            name += session ? session->GetSeparator() : std::string("/");
-        } else {
-            name += '/';
-        }
+        name += g_GetSeparator(m_nFtpHandle);
     }
     return name + item->m_strName;
 }

@@ -44,7 +44,7 @@ bool CDriveView::OnEndlabeledit(QTreeWidgetItem* item, const QString& newText)
     const int handle = data->m_nFtpHandle;
     // A name is one path component, in the server's terms too.
     if (newName.find('/') != std::string::npos || IsDotName(newName)
-        || (handle > 0 && newName.find(SeparatorFor(handle)) != std::string::npos))
+        || (handle > 0 && newName.find(g_GetSeparator(handle)) != std::string::npos))
         return false;
     const std::string oldPath = GetPathFromItem(item, false);
     const std::string parentPath = GetPathFromItem(item->parent(), true);

@@ -137,7 +137,7 @@ int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
         m_bFilling = true;
         for (const std::string& name : names) {
             QTreeWidgetItem* folder = NewFolderItem(item, name, handle, false);
-            const std::string separator = path.empty() || EndsWithSeparator(path) ? "" : SeparatorFor(handle);
+            const std::string separator = path.empty() || EndsWithSeparator(path) ? "" : g_GetSeparator(handle);
             HasFtpSubFolders(folder, path + separator + name);
             ++added;
         }

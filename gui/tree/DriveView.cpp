@@ -364,18 +364,10 @@ void CDriveView::OnInitialUpdate()
 
 // --- Paths and sessions -----------------------------------------------------
 
-std::string CDriveView::SeparatorFor(int handle)
-{
-    if (handle <= 0)
-        return "/";
-    CSession* session = g_GetSession(handle);
-    return session ? session->GetSeparator() : std::string("/");
-}
-
 void CDriveView::AppendSeparator(std::string& path, int handle)
 {
     if (!EndsWithSeparator(path))
-        path += SeparatorFor(handle);
+        path += g_GetSeparator(handle);
 }
 
 std::string CDriveView::GetPathFromItem(QTreeWidgetItem* item, bool addSeparator) const
@@ -386,7 +378,7 @@ std::string CDriveView::GetPathFromItem(QTreeWidgetItem* item, bool addSeparator
         return std::string();
     if (data && data->m_nFtpHandle > 0) {
         g_TraceLog.Trace("CDriveView.GetPathFromItem: An FTP item");
-        CSession* session = g_GetSession(data->m_nFtpHandle);
+        const CSession* session = g_GetSession(data->m_nFtpHandle);
         const std::string separator = session ? session->GetSeparator() : std::string("/");
         std::string path;
         if (item->parent()) {

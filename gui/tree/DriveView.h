@@ -76,7 +76,6 @@ public:
     QTreeWidgetItem* FindItem(QTreeWidgetItem* parent, const std::string& name) const;
     QTreeWidgetItem* FindPathItem(const std::string& path, int handle) const;
     // "/" locally, the session's separator on a server.
-    static std::string SeparatorFor(int handle);
     static void AppendSeparator(std::string& path, int handle);
     static bool IsRecycleBin(const std::string& path);
 

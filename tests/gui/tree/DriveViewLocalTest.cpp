@@ -169,7 +169,7 @@ TEST_F(LocalTree, PathsAndLookupsFollowTheItems)
     EXPECT_EQ(m_pView->FindPathItem(Root() + "alpha/one/deep", 0), nullptr);  // never expanded
     EXPECT_EQ(m_pView->FindPathItem(Root() + "alpha/nothing", 0), nullptr);
 
-    EXPECT_EQ(CDriveView::SeparatorFor(0), "/");
+    EXPECT_EQ(g_GetSeparator(0), "/");
     std::string path = "/a";
     CDriveView::AppendSeparator(path, 0);
     EXPECT_EQ(path, "/a/");

@@ -175,7 +175,7 @@ TEST_F(ServerTree, LoginThroughTheDialogAddsASelectedServerItem)
     EXPECT_EQ(m_pView->FindPathItem("/docs", session->m_nFtpHandle), docs);
     EXPECT_EQ(m_pView->FindPathItem("/", session->m_nFtpHandle), server);
     EXPECT_EQ(m_pView->FindPathItem("/docs/inner/none", session->m_nFtpHandle), nullptr);
-    EXPECT_EQ(CDriveView::SeparatorFor(session->m_nFtpHandle), "/");
+    EXPECT_EQ(g_GetSeparator(session->m_nFtpHandle), "/");
 }
 
 TEST_F(ServerTree, ADosServerFolderWithOnlyFilesGetsNoExpandButton)
