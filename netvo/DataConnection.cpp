@@ -95,7 +95,7 @@ int RequestPassive(Session& s, Op& op, Address& out)
     if (rc != 0)
         return s.Fail(rc, "PASV");
     if (reply.code != 227)
-        return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, "PASV");
+        return s.Unexpected(reply, "PASV");
     auto pasv = ParsePasv(reply.Text());
     if (!pasv)
         return s.Fail(NETVO_E_PROTOCOL, "PASV");
@@ -132,7 +132,7 @@ int SendRest(Session& s, Op& op, long long offset)
     int rc = s.control.Command(line, reply, op);
     if (rc != 0)
         return s.Fail(rc, line);
-    return reply.code == 350 ? 0 : s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, line);
+    return reply.code == 350 ? 0 : s.Unexpected(reply, line);
 }
 
 int OpenDataCommand(Session& s, Op& op, const std::string& command, long long rest, DataConnection& dc)
@@ -178,7 +178,7 @@ int OpenDataCommand(Session& s, Op& op, const std::string& command, long long re
         return 0;
     }
     if (!reply.Preliminary())
-        return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, command);
+        return s.Unexpected(reply, command);
     dc.m_preliminary = reply;
     if (!s.settings.passive) {
         Reply early;
@@ -213,7 +213,7 @@ int CloseDataCommand(Session& s, Op& op, DataConnection& dc)
     dc.m_completed = true;
     if (reply.code >= 200 && reply.code < 300)
         return 0;
-    return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, "transfer");
+    return s.Unexpected(reply, "transfer");
 }
 
 int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason)

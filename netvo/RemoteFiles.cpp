@@ -27,7 +27,7 @@ int Rename(Session& s, const char* from, const char* to)
     if (rc != 0)
         return s.Fail(rc, line);
     if (reply.code != 350)
-        return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, line);
+        return s.Unexpected(reply, line);
     return s.Run(std::string("RNTO ") + to, op);
 }
 

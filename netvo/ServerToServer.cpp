@@ -35,7 +35,7 @@ int Await(Session& s, Op& op, const std::string& command, bool& final, std::chro
     final = !reply.Preliminary();
     if (reply.code < 300)
         return 0;
-    return s.Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, command);
+    return s.Unexpected(reply, command);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ int Session::SendCredentials(const std::string& userLine, const std::string& pas
     }
     if (reply.code == 230 || reply.code == 202)
         return 0;
-    return Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, "login");
+    return Unexpected(reply, "login");
 }
 
 int Session::Login(const std::string& user, const std::string& password, const std::string& account, Op& op)

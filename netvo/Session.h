@@ -55,6 +55,12 @@ public:
 
     // Records "host: command: reason" for ftp_lasterror and returns code.
     int Fail(int code, std::string_view command) const;
+    // The failure for a reply other than the one expected: a refusal (4xx,
+    // 5xx) is returned as its code, anything else is a protocol error.
+    int Unexpected(const Reply& reply, std::string_view command) const
+    {
+        return Fail(reply.code >= 400 ? reply.code : NETVO_E_PROTOCOL, command);
+    }
 
     ControlConnection control;
     Settings settings;
