@@ -10,11 +10,6 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-bool IsWhiteSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 }  // namespace
 
 int CScriptEngine::Run(const std::string& path)
@@ -86,7 +81,7 @@ int CScriptEngine::GetNextLine()
             return 0;
         g_TraceLog.Trace("GetNextLine: %s", raw.c_str());
         size_t start = 0;
-        while (start < raw.size() && IsWhiteSpace(raw[start]))
+        while (start < raw.size() && IsScriptBlank(raw[start]))
             ++start;
         std::string line = raw.substr(start);
         // "//" starts a comment wherever it stands, inside quotes too.

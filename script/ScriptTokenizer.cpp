@@ -12,12 +12,6 @@ namespace {
 // deliberately not among them.
 constexpr std::string_view kWordDelimiters = " ()@#$\"'!><=,";
 
-// ASCII white space only: bytes of multibyte characters are never blanks.
-bool IsWhiteSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool IsDigits(std::string_view word)
 {
     for (char c : word) {
@@ -116,7 +110,7 @@ std::int32_t CScriptTokenizer::GetRestOfLine()
 
 void CScriptTokenizer::SkipWhiteSpace()
 {
-    while (m_nRestPos < m_strRest.size() && IsWhiteSpace(m_strRest[m_nRestPos]))
+    while (m_nRestPos < m_strRest.size() && IsScriptBlank(m_strRest[m_nRestPos]))
         ++m_nRestPos;
 }
 

@@ -7,6 +7,13 @@
 #include <string>
 #include <string_view>
 
+// The blanks between tokens and around lines: ASCII white space only, so
+// that bytes of multibyte characters are never taken for blanks.
+inline bool IsScriptBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 class CScriptTokenizer {
 public:
     // Reads the next token from the rest of the line, makes it current and
