@@ -142,7 +142,8 @@ NETVO_API int ftp_ls(int handle, const char* remote, const char* localFile);
 NETVO_API int ftp_mget(int handle, const char* pattern);
 NETVO_API int ftp_mput(int handle, const char* pattern, int reserved);
 
-/* Streams: one open stream per handle. */
+/* Streams: one open stream per handle. Until it is closed, the calls that
+   talk to the server on that handle fail with NETVO_E_STATE. */
 NETVO_API int ftp_openreadfordir(int handle, const char* remote);
 NETVO_API int ftp_openreadforlist(int handle, const char* remote);
 NETVO_API int ftp_openreadforget(int handle, const char* remote);
