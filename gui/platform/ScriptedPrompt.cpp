@@ -27,6 +27,23 @@ bool CScriptedPrompt::Answer(const PromptRequest& request, QString& path)
         path = m_paths.front();
         m_paths.pop_front();
         return !path.isEmpty();
+    case PromptKind::TextEntry: {
+        if (m_texts.empty())
+            return false;
+        const QString text = m_texts.front();
+        m_texts.pop_front();
+        if (text.isNull())
+            return false;
+        path = text;
+        return true;
+    }
+    case PromptKind::Choice: {
+        if (m_choices.empty())
+            return false;
+        const bool first = m_choices.front();
+        m_choices.pop_front();
+        return first;
+    }
     case PromptKind::Stop:
         break;
     }

@@ -20,6 +20,12 @@ public:
     // Save As answers, used in order; an empty path is Cancel, and so is
     // running out.
     void QueueSaveAs(const QString& path) { m_paths.push_back(path); }
+    // Text entry answers, used in order; a null QString is Cancel, and so
+    // is running out.
+    void QueueText(const QString& text) { m_texts.push_back(text); }
+    // Two-button choices: true for the first button; running out answers
+    // with the second.
+    void QueueChoice(bool first) { m_choices.push_back(first); }
 
     const std::vector<PromptRequest>& Requests() const { return m_requests; }
 
@@ -29,5 +35,7 @@ private:
     IPromptResponder* m_pPrevious = nullptr;
     std::deque<bool> m_yesNo;
     std::deque<QString> m_paths;
+    std::deque<QString> m_texts;
+    std::deque<bool> m_choices;
     std::vector<PromptRequest> m_requests;
 };
