@@ -67,6 +67,9 @@ public:
     // wrong), AnnounceSize(-1) names none again.
     void AnnounceRealSize();
     void AnnounceSize(long long bytes);
+    // Data connections opened from now on move about this many bytes per
+    // second each way (0 lifts it): a test can act in mid-transfer.
+    void Throttle(long long bytesPerSecond);
     void ClearFaults();
 
     // Commands received so far by all sessions, in order, one per line as

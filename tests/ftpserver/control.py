@@ -9,6 +9,8 @@ Requests (words separated by blanks, the verb case-insensitive):
   PASVADDR <foreign|normal>    foreign: 227 replies name 127.0.0.2
   ANNOUNCE <off|real|BYTES>    a RETR's 150 reply names the file's size
                                (real) or BYTES, as many servers do
+  THROTTLE <BYTES>             data connections opened from now on move
+                               about BYTES per second; 0 lifts it
   CLEAR                        all faults off
   COMMANDS                     "OK <n>" then the n command lines received
   CONNECTIONS                  "OK <n>", control connections open now
@@ -94,6 +96,11 @@ def _announce(faults, what):
     return ['OK']
 
 
+def _throttle(faults, rate):
+    faults.set_throttle(_count(rate, 'bytes per second'))
+    return ['OK']
+
+
 def _clear(faults):
     faults.clear()
     return ['OK']
@@ -122,6 +129,7 @@ _REQUESTS = {
     'EPSV': _epsv,
     'PASVADDR': _pasvaddr,
     'ANNOUNCE': _announce,
+    'THROTTLE': _throttle,
     'CLEAR': _clear,
     'COMMANDS': _commands,
     'CONNECTIONS': _connections,

@@ -5,17 +5,23 @@ An armed DROP lets exactly the first `n` bytes of the next file download
 and the control connection of that session without any reply, the way a
 crashing server or a broken route looks to a client. The switch stays armed
 until a transfer reaches `n` bytes; only that one transfer is cut.
+
+An armed THROTTLE holds every data connection opened after it to about that
+many bytes per second each way, so that a test can act in the middle of a
+transfer without racing it.
 """
 
 import socket
 
-from pyftpdlib.handlers import DTPHandler
+from pyftpdlib.handlers import ThrottledDTPHandler
 from pyftpdlib.ioloop import RetryError
 
 
-class DroppingDTPHandler(DTPHandler):
+class DroppingDTPHandler(ThrottledDTPHandler):
     def __init__(self, sock, cmd_channel):
         self._dropped = False
+        # Read by the base class while it sizes its buffers.
+        self.read_limit = self.write_limit = cmd_channel.faults.throttle()
         super().__init__(sock, cmd_channel)
 
     def _drop_limit(self):

@@ -27,6 +27,7 @@ class Faults:
         self._epsv = True
         self._foreign_pasv = False
         self._announce = None    # None, 'real' or a byte count
+        self._throttle = 0       # bytes per second per data connection; 0: none
 
     def clear(self):
         with self._lock:
@@ -119,6 +120,16 @@ class Faults:
     def announce(self):
         with self._lock:
             return self._announce
+
+    # --- the speed of data connections
+
+    def set_throttle(self, bytes_per_second):
+        with self._lock:
+            self._throttle = bytes_per_second
+
+    def throttle(self):
+        with self._lock:
+            return self._throttle
 
     # --- what the server saw
 

@@ -54,6 +54,21 @@ class FailTest(FaultTestCase):
         self.server.client().quit()  # only once
 
 
+class ThrottleTest(FaultTestCase):
+    def test_throttle_slows_downloads_until_lifted(self):
+        self.server.write_file('f', payload(96000))
+        self.control('THROTTLE 32000')
+        started = time.monotonic()
+        chunks = []
+        self.ftp.retrbinary('RETR f', chunks.append)
+        self.assertEqual(b''.join(chunks), payload(96000))
+        self.assertGreater(time.monotonic() - started, 1.0)
+        self.control('THROTTLE 0')
+        chunks = []
+        self.ftp.retrbinary('RETR f', chunks.append)
+        self.assertEqual(b''.join(chunks), payload(96000))
+
+
 class DropTest(FaultTestCase):
     SIZE = 300000
     CUT = 70001
