@@ -51,9 +51,11 @@ public:
     const std::string& GetCurrentPath() const { return m_strCurPath; }
     const std::string& GetCurrentSession() const { return m_strCurSession; }
     const QString& GetTitle() const { return m_strTitle; }
+    // The folder of the last copy or cut, from the tree or the list.
+    std::string m_strClipSource;
 
     // The FTP library's last error text, as a message.
-    void ShowLastError();
+    static void ShowLastError();
     bool IsLocalDirectory(const std::string& path) const;
 
     // Recursive deletes. Both stop at the first failure and leave what was

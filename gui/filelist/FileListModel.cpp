@@ -62,14 +62,19 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
         }
     case Qt::DecorationRole:
         if (index.column() == ColName) {
-            const QIcon icon = CIconList::Instance().Icon(IconOf(row));
-            if (!icon.isNull())
-                return icon;
-            // Without an icon theme, the toolkit's own file and folder icons.
-            static const QIcon folder = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
-            static const QIcon file = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-            return item.m_bIsDir ? folder : file;
+            QIcon icon = CIconList::Instance().Icon(IconOf(row));
+            if (icon.isNull()) {
+                // Without an icon theme, the toolkit's own file and folder icons.
+                static const QIcon folder = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+                static const QIcon file = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+                icon = item.m_bIsDir ? folder : file;
+            }
+            return row.cut ? DimmedIcon(icon) : icon;
         }
+        return {};
+    case Qt::ForegroundRole:
+        if (row.cut)
+            return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
         return {};
     case Qt::TextAlignmentRole:
         if (index.column() == ColSize)
@@ -89,6 +94,41 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+QIcon CFileListModel::DimmedIcon(const QIcon& icon)
+{
+    QIcon dimmed;
+    for (const int size : {16, 32, 48})
+        dimmed.addPixmap(icon.pixmap(size, QIcon::Disabled));
+    return dimmed;
+}
+
+void CFileListModel::SetCut(const std::vector<int>& rows)
+{
+    ClearCut();
+    for (const int row : rows) {
+        if (row < 0 || row >= Count())
+            continue;
+        m_rows[static_cast<size_t>(row)].cut = true;
+        emit dataChanged(index(row, 0), index(row, ColCount - 1));
+    }
+}
+
+void CFileListModel::ClearCut()
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!m_rows[i].cut)
+            continue;
+        m_rows[i].cut = false;
+        const int row = static_cast<int>(i);
+        emit dataChanged(index(row, 0), index(row, ColCount - 1));
+    }
+}
+
+bool CFileListModel::IsCut(int row) const
+{
+    return row >= 0 && row < Count() && m_rows[static_cast<size_t>(row)].cut;
 }
 
 int CFileListModel::IconOf(const Row& row) const
@@ -141,7 +181,7 @@ void CFileListModel::SetItems(std::vector<FileListItem> items, std::vector<int> 
     m_rows.clear();
     m_rows.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i)
-        m_rows.push_back(Row{std::move(items[i]), i < icons.size() ? icons[i] : 0});
+        m_rows.push_back(Row{std::move(items[i]), i < icons.size() ? icons[i] : 0, false});
     endResetModel();
 }
 

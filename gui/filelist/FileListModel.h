@@ -7,6 +7,7 @@
 #include "FileListItem.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 
 #include <functional>
 #include <vector>
@@ -43,6 +44,11 @@ public:
     int Count() const { return static_cast<int>(m_rows.size()); }
     // Row of the first record with exactly this name, or -1.
     int FindName(const std::string& name) const;
+    // Rows that were cut are drawn dimmed until they are pasted, the
+    // clipboard holds something else or the folder is listed again.
+    void SetCut(const std::vector<int>& rows);
+    void ClearCut();
+    bool IsCut(int row) const;
 
     // Texts of the columns, as shown.
     static QString SizeText(const FileListItem& item);
@@ -52,8 +58,10 @@ private:
     struct Row {
         FileListItem item;
         mutable int icon = 0;  // below 0: not looked up yet
+        bool cut = false;
     };
     int IconOf(const Row& row) const;
+    static QIcon DimmedIcon(const QIcon& icon);
 
     std::vector<Row> m_rows;
     std::function<int(const FileListItem&)> m_resolver;

@@ -4,6 +4,7 @@
 #include "FtpSession.h"
 #include "IconList.h"
 #include "MainFrame.h"
+#include "OleDS.h"
 #include "SessionRegistry.h"
 #include "TavoDoc.h"
 #include "TraceLog.h"
@@ -13,6 +14,8 @@
 #include "DriveView.h"
 #endif
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -130,6 +133,13 @@ CFileView::CFileView(CTavoDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(d
             }
         });
     connect(m_pSelection, &QItemSelectionModel::selectionChanged, this, &CFileView::selectionChanged);
+    // Rows look cut only while the clipboard still holds their Cut.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (!m_pCutSource || COleDS::Own(QGuiApplication::clipboard()->mimeData()) != m_pCutSource) {
+            m_pCutSource = nullptr;
+            m_pModel->ClearCut();
+        }
+    });
 
     SetViewStyle(Details);
     UpdateSortIndicator();
@@ -137,6 +147,9 @@ CFileView::CFileView(CTavoDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(d
 
 CFileView::~CFileView()
 {
+    // Our data names places of this run's sessions; it goes with the list.
+    if (COleDS::Own(QGuiApplication::clipboard()->mimeData()))
+        QGuiApplication::clipboard()->clear();
     if (g_pFileView == this)
         g_pFileView = nullptr;
 }

@@ -8,6 +8,7 @@
 #include "FileListItem.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <string>
@@ -15,6 +16,8 @@
 
 class CDriveView;
 class CFileListModel;
+class COleDS;
+class QMimeData;
 class CIconItemDelegate;
 class CTavoDoc;
 class QAbstractItemView;
@@ -94,6 +97,25 @@ public:
     // Remote files are not opened from here yet.
     void OpenFileItem(const FileListItem& item);
 
+    // --- Clipboard (copy, cut, paste, append) ------------------------------------
+    // A data source for the selected rows ("." and ".." never among them);
+    // nullptr without such rows. With `cut` the rows are drawn dimmed.
+    COleDS* PackForClip(bool cut);
+    // Sizes of the private block and of the path list for the selection.
+    int ComputeSizeForClipB() const;
+    int ComputeSizeForHdrop() const;
+    bool CanEditCopy() const;
+    void OnEditCopy();
+    void OnEditCut();
+    // Paste goes to the folder the tree has selected, which this list shows.
+    bool CanEditPaste() const;
+    bool OnEditPaste();
+    // Appends the one local file on the clipboard to the selected FTP file.
+    bool CanEditAppend() const;
+    void OnEditAppend();
+    // 1 when our clipboard data names exactly one file, else 0.
+    static int IsATextFileOnClipB(const QMimeData* data);
+
     // --- Sorting ----------------------------------------------------------------
     // Sorts by a code (0-3, 10-13) and keeps it as the current one.
     void SortItems(int sortType);
@@ -135,6 +157,9 @@ private:
     void SetFrameTitle(const QString& title);
     void UpdateSortIndicator();
     int SelectedRow() const;
+    // The selected rows that can be copied, in row order, with their rows.
+    std::vector<std::pair<int, const FileListItem*>> SelectedCopyableRows() const;
+    std::string FolderWithSeparator() const;
 
     CTavoDoc* m_pDoc = nullptr;
     CDriveView* m_pDriveView = nullptr;
@@ -144,6 +169,8 @@ private:
     QTreeView* m_pDetails = nullptr;
     QListView* m_pIcons = nullptr;
     CIconItemDelegate* m_pIconDelegate = nullptr;
+    // The data source of the last Cut made here, while the clipboard has it.
+    QPointer<COleDS> m_pCutSource;
 
     int m_nFtpHandle = 0;
     std::string m_strServer;

@@ -179,6 +179,17 @@ void CMainFrame::CreateActions()
          "Transfer every file as binary"},
         {CmdDefaultMode, "&Default", FrameIcon::Details, false, QKeySequence(),
          "Choose ASCII or binary by the file type"},
+        {CmdCut, "Cu&t", FrameIcon::Cut, true, QKeySequence::Cut,
+         "Cut the selection and put it on the Clipboard"},
+        {CmdCopy, "&Copy", FrameIcon::Copy, true, QKeySequence::Copy,
+         "Copy the selection and put it on the Clipboard"},
+        {CmdPaste, "&Paste", FrameIcon::Paste, true, QKeySequence::Paste,
+         "Paste the Clipboard into the folder selected in the tree"},
+        {CmdAppend, "Appen&d", FrameIcon::Paste, false, QKeySequence(),
+         "Append the local file on the Clipboard to the selected file on the server"},
+        {CmdDelete, "&Delete", FrameIcon::Delete, true, QKeySequence(), "Delete the selection"},
+        {CmdPreference, "&Preference...", FrameIcon::Details, false, QKeySequence::Preferences,
+         "Set the transfer options and the file types sent as ASCII"},
         {CmdAbout, "&About Tavo...", FrameIcon::About, true, QKeySequence(),
          "Display program information, version number and copyright"},
         {CmdWhatsThis, "What's &This?", FrameIcon::ContextHelp, true, QKeySequence::WhatsThis,
@@ -266,6 +277,7 @@ void CMainFrame::CreateActions()
     });
 
     connect(m_aActions[CmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
+    ConnectEditCommands();
     connect(m_aActions[CmdWhatsThis], &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
 }
 
@@ -283,6 +295,11 @@ void CMainFrame::CreateMenus()
     file->addAction(m_aActions[CmdExit]);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (Command command : {CmdCut, CmdCopy, CmdPaste, CmdAppend})
+        edit->addAction(m_aActions[command]);
+    edit->addSeparator();
+    edit->addAction(m_aActions[CmdDelete]);
+    edit->addSeparator();
     edit->addAction(m_aActions[CmdClearLog]);
     edit->addAction(m_aActions[CmdSaveLog]);
 
@@ -309,10 +326,13 @@ void CMainFrame::CreateMenus()
     mode->addAction(m_aActions[CmdAsciiOnAll]);
     mode->addAction(m_aActions[CmdBinaryOnAll]);
     mode->addAction(m_aActions[CmdDefaultMode]);
+    ftp->addSeparator();
+    ftp->addAction(m_aActions[CmdPreference]);
     // The trace switch and the transfer type belong to the document; show
     // their state each time the menus open.
     connect(ftp, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     connect(view, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateEditStates);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(m_aActions[CmdAbout]);
@@ -334,10 +354,8 @@ void CMainFrame::CreateToolBars()
     m_pToolBar->addAction(m_aActions[CmdNewLogin]);
     later(FrameIcon::Open, QStringLiteral("Open"));
     m_pToolBar->addSeparator();
-    later(FrameIcon::Cut, QStringLiteral("Cut"));
-    later(FrameIcon::Copy, QStringLiteral("Copy"));
-    later(FrameIcon::Paste, QStringLiteral("Paste"));
-    later(FrameIcon::Delete, QStringLiteral("Delete"));
+    for (Command command : {CmdCut, CmdCopy, CmdPaste, CmdDelete})
+        m_pToolBar->addAction(m_aActions[command]);
     m_pToolBar->addSeparator();
     for (Command command : {CmdLargeIcons, CmdSmallIcons, CmdList, CmdDetails})
         m_pToolBar->addAction(m_aActions[command]);
@@ -449,6 +467,7 @@ void CMainFrame::UpdateCommandStates()
     m_aActions[CmdAsciiOnAll]->setChecked(g_nTransferType == TransferAscii);
     m_aActions[CmdBinaryOnAll]->setChecked(g_nTransferType == TransferBinary);
     m_aActions[CmdDefaultMode]->setChecked(g_nTransferType == TransferAuto);
+    UpdateEditStates();
 }
 
 int CMainFrame::GetCurrentHandle() const

@@ -15,6 +15,7 @@
 
 class CDriveView;
 class CFileView;
+class CPreference;
 class CMsgView;
 class CTavoDoc;
 class QAction;
@@ -58,6 +59,12 @@ public:
         CmdAsciiOnAll,      // "&Ascii On All"
         CmdBinaryOnAll,     // "&Binary On All"
         CmdDefaultMode,     // "&Default"
+        CmdCut,             // Edit "Cu&t": the tree's or the list's, by focus
+        CmdCopy,            // Edit "&Copy"
+        CmdPaste,           // Edit "&Paste"
+        CmdAppend,          // Edit "Appen&d"
+        CmdDelete,          // Edit "&Delete"
+        CmdPreference,      // FTP "&Preference..."
         CmdAbout,
         CmdWhatsThis,       // context help
         CmdCount
@@ -109,6 +116,20 @@ public:
     // command bar and the selection.
     void UpdateCommandStates();
 
+    // --- Edit commands ------------------------------------------------------------
+    // Cut, Copy, Paste and Delete act on the pane that last had the focus:
+    // the folder tree or the file list.
+    enum class Pane { Tree, List };
+    Pane ActivePane() const { return m_nActivePane; }
+    void SetActivePane(Pane pane);
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditAppend();
+    void OnEditDelete();
+    void OnPreference();
+    CPreference* GetPreference() const { return m_pPreference; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -125,6 +146,8 @@ private:
     void SetViewStyle(int style);
     void OnAbout();
     void OnSessionEnding();
+    void ConnectEditCommands();
+    void UpdateEditStates();
     // Sets the rows' and columns' sizes: the first pane of each gets its
     // size, the second the rest. Before the window shows, the sizes wait.
     void ApplyPaneSizes();
@@ -147,6 +170,8 @@ private:
     QList<int> m_aRowSizes{250, 100};      // Prow0y, Prow1y
     QList<int> m_aColumnSizes{200, 200};   // Pcol0x, Pcol1x
     bool m_bSizesPending = true;
+    Pane m_nActivePane = Pane::Tree;
+    CPreference* m_pPreference = nullptr;
     bool m_bStateSaved = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,6 +16,48 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Rate and time left of the transfer in progress. A count that goes back or
+// a new total is the next file, whose rate starts afresh.
+class CTransferRate {
+public:
+    QString Text(long long done, long long total)
+    {
+        if (!m_clock.isValid() || done < m_nLastDone || total != m_nTotal) {
+            m_clock.start();
+            m_nFirstDone = done;
+            m_nTotal = total;
+        }
+        m_nLastDone = done;
+        const qint64 elapsed = m_clock.elapsed();
+        // Too early to say anything honest about the rate.
+        if (elapsed < 500 || done <= m_nFirstDone)
+            return {};
+        const double perSecond = static_cast<double>(done - m_nFirstDone) * 1000.0 / static_cast<double>(elapsed);
+        QString text = QStringLiteral("%1/s").arg(QLocale::system().formattedDataSize(static_cast<qint64>(perSecond)));
+        if (total > 0 && done < total && perSecond > 0) {
+            const auto seconds = static_cast<long long>(static_cast<double>(total - done) / perSecond + 0.5);
+            text += QStringLiteral(", %1 left").arg(Duration(seconds));
+        }
+        return text;
+    }
+
+private:
+    static QString Duration(long long seconds)
+    {
+        if (seconds >= 3600)
+            return QStringLiteral("%1:%2:%3")
+                .arg(seconds / 3600)
+                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+
+    QElapsedTimer m_clock;
+    long long m_nFirstDone = 0;
+    long long m_nLastDone = 0;
+    long long m_nTotal = -2;
+};
 
 // The modal window shown while a network call blocks for a while.
 class CProgressWindow : public QDialog {
@@ -51,6 +94,7 @@ public:
     void Update(const QString& caption, long long done, long long total, bool statusbox)
     {
         QString text = caption;
+        const QString rate = m_rate.Text(done, total);
         if (statusbox && total > 0) {
             // A progress bar holds an int: show per mille of large totals.
             m_pBar->setRange(0, 1000);
@@ -58,11 +102,16 @@ public:
             m_pBar->setTextVisible(true);
             m_pBar->setFormat(QStringLiteral("%p%"));
             text += QStringLiteral("\n%1 of %2 bytes").arg(done).arg(total);
+            if (!rate.isEmpty())
+                text += QStringLiteral(", ") + rate;
         } else {
             m_pBar->setRange(0, 0);
             m_pBar->setTextVisible(false);
-            if (statusbox && done > 0)
+            if (statusbox && done > 0) {
                 text += QStringLiteral("\n%1 bytes").arg(done);
+                if (!rate.isEmpty())
+                    text += QStringLiteral(", ") + rate;
+            }
         }
         if (m_pLabel->text() != text)
             m_pLabel->setText(text);
@@ -70,6 +119,11 @@ public:
 
     void Cancel() { m_pCancel->click(); }
     bool IsCancelled() const { return m_bCancelled; }
+    void ResetCancel()
+    {
+        m_bCancelled = false;
+        m_pCancel->setEnabled(true);
+    }
 
 protected:
     void reject() override { Cancel(); }  // Escape presses Cancel
@@ -79,6 +133,7 @@ private:
     QProgressBar* m_pBar = nullptr;
     QPushButton* m_pCancel = nullptr;
     bool m_bCancelled = false;
+    CTransferRate m_rate;
 };
 
 struct WaitState {
@@ -173,6 +228,21 @@ int Hook(int /*handle*/, long long done, long long total, int statusbox, void* /
 }
 
 }  // namespace
+
+void CWaitHook::ClearCancel()
+{
+    WaitState& state = State();
+    state.cancelled = false;
+    if (state.window)
+        state.window->ResetCancel();
+}
+
+bool CWaitHook::Tick(long long done, long long total)
+{
+    if (!State().installed)
+        return true;
+    return Hook(0, done, total, 1, nullptr) == 0;
+}
 
 void CWaitHook::Install(QWidget* parent)
 {

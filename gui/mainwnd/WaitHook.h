@@ -33,6 +33,14 @@ public:
     static void SetText(const QString& text);
     // Presses Cancel on the open progress window, as the user would.
     static void Cancel();
+    // Forgets a Cancel once it has been acted on, so that the clean-up
+    // after an aborted transfer (removing what it left) can still talk to
+    // the server. The window stays until the operation ends.
+    static void ClearCancel();
+    // Long local work (copying files) reports here as a transfer would:
+    // the same window with bytes, rate and time left, and Cancel. False
+    // once Cancel was pressed.
+    static bool Tick(long long done, long long total);
 };
 
 // Shows the wait cursor for its lifetime (QApplication's override cursor).

@@ -5,6 +5,7 @@
 
 #include "FtpSession.h"
 #include "IconList.h"
+#include "LocalFileOp.h"
 #include "Profile.h"
 #include "SessionRegistry.h"
 #include "TavoDoc.h"
@@ -108,27 +109,12 @@ void CDriveView::OnEditDelete()
             return;
         deleted = m_pDoc->DeleteFtpDirectory(path, data->m_nFtpHandle);
     } else {
-        // Into the Trash, where it can be taken back; with Shift held, for good.
-        const bool permanent = QApplication::keyboardModifiers() & Qt::ShiftModifier;
-        if (permanent) {
-            if (!CPrompt::AskYesNo(QStringLiteral("Are you sure you want to permanently delete \"%1\"?").arg(Q(path)),
-                                   QStringLiteral("Confirm Folder Delete")))
-                return;
-            deleted = m_pDoc->DeleteDirectory(path);
-        } else {
-            if (!CPrompt::AskYesNo(QStringLiteral("Are you sure you want to move \"%1\" to the Trash?").arg(Q(path)),
-                                   QStringLiteral("Confirm Folder Delete")))
-                return;
-            // The process must not sit in a folder that goes away.
-            char cwd[4096] = {};
-            f_getcwd(cwd, sizeof cwd);
-            const std::string current = cwd;
-            if (current == path || current.compare(0, path.size() + 1, path + "/") == 0)
-                ftp_lcd(GetPathFromItem(item->parent(), false).c_str());
-            deleted = QFile::moveToTrash(Q(path));
-            if (!deleted)
-                g_TraceLog.Message("Cannot move %s to the Trash", path.c_str());
-        }
+        // Into the Trash, where it can be taken back; with Shift held, for
+        // good. The file operation layer asks, in the words every delete of
+        // the program uses.
+        LocalOpOptions options;
+        options.allowUndo = !(QApplication::keyboardModifiers() & Qt::ShiftModifier);
+        deleted = CLocalFileOp::Delete({path}, options).ok;
     }
     if (!deleted)
         return;

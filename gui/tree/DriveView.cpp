@@ -10,6 +10,8 @@
 #include "TraceLog.h"
 #include "DirFile.h"
 #include "MenuEntry.h"
+#include "LocalFileOp.h"
+#include "OleDS.h"
 #include "Prompt.h"
 
 #ifdef TAVO_HAVE_VIEWS
@@ -20,6 +22,7 @@
 #include <netvo32.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -136,6 +139,15 @@ CDriveView::CDriveView(CTavoDoc* doc, QWidget* parent) : QTreeWidget(parent), m_
         if (!m_bFilling && current)
             OnSelectionChanged(current);
     });
+    // A cut item looks cut only while the clipboard still holds that cut.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (!m_pCutSource || COleDS::Own(QGuiApplication::clipboard()->mimeData()) != m_pCutSource)
+            ClearCutMark();
+    });
+#ifdef TAVO_HAVE_VIEWS
+    // Local copies show the same progress window as transfers, with Cancel.
+    CLocalFileOp::SetProgress([](long long done, long long total) { return CWaitHook::Tick(done, total); });
+#endif
 }
 
 CDriveView::~CDriveView()
@@ -157,6 +169,9 @@ CDriveView::~CDriveView()
     }
     qDeleteAll(m_timers);
     m_timers.clear();
+#ifdef TAVO_HAVE_VIEWS
+    CLocalFileOp::SetProgress({});
+#endif
     if (g_pDriveView == this)
         g_pDriveView = nullptr;
 }
@@ -295,6 +310,8 @@ void CDriveView::ItemDeleted(QTreeWidgetItem* item)
         m_hDragItem = nullptr;
     if (m_hDropItem == item)
         m_hDropItem = nullptr;
+    if (m_hCutItem == item)
+        m_hCutItem = nullptr;
 }
 
 QTreeWidgetItem* CDriveView::GetTopParent(QTreeWidgetItem* item)

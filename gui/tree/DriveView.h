@@ -12,13 +12,18 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include <string>
 #include <vector>
 
+class CDlgFileCopy;
+class COleDS;
 class CSession;
 class CTavoDoc;
+class QMimeData;
+struct PrivateClip;
 class CLoginDlg;
 class CServerProfile;
 class QTimer;
@@ -117,6 +122,57 @@ public:
     // The context menu of an item, as it is shown at a right click.
     QMenu* BuildContextMenu(QTreeWidgetItem* item);
 
+    // --- Copy, move and paste -------------------------------------------------
+    // Copies (or moves) one file or folder tree from a place to a place; a
+    // handle of 0 or less is the local disk. The target path names the copy
+    // itself (target folder + name). False for a failure, a refusal or the
+    // user's Cancel; a move deletes the source only after a complete copy.
+    bool DoPaste(const std::string& source, const std::string& target, int sourceHandle, int targetHandle,
+                 bool isFolder, bool move);
+    // The name to copy to, after the unique and prompt settings of the
+    // target's side: the path itself, a "Copy Of" name, or the user's
+    // choice; empty to skip.
+    std::string CheckFileName(const std::string& path, int handle);
+    bool CopyLocalFolderContents(const std::string& sourceFolder, const std::string& targetFolder, int sourceHandle,
+                                 int targetHandle);
+    bool CopyFtpFolderContents(const std::string& sourceFolder, const std::string& targetFolder, int sourceHandle,
+                               int targetHandle);
+    // True when the local folder is there (made now if it was missing; only
+    // its last level).
+    bool CopyDirectories(const std::string& path);
+    // The stop box for a paste into its own folder or subfolder; always 0.
+    int ShowMoveRefusal(const std::string& name, bool move, bool subfolder);
+    // Local to local through the file operation layer: the clipboard form
+    // takes our private block, the file-list form the paths another program
+    // offered (onto the Trash it deletes them).
+    bool ProcessLocalCopy(const PrivateClip& clip, const std::string& targetFolder, QTreeWidgetItem* targetItem,
+                          bool move);
+    bool ProcessLocalCopy(const std::vector<std::string>& paths, const std::string& targetFolder, bool move);
+    // The tree after a successful paste: new folders under the target, cut
+    // ones gone from under the source.
+    void RefreshPasteItems(const PrivateClip& clip, QTreeWidgetItem* targetItem, const std::string& sourceFolder,
+                           const std::string& targetFolder, bool cut, int sourceHandle);
+    void CopyItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    void CopyItem(const std::string& folderName, QTreeWidgetItem* target);
+    // The progress window of a paste that the tree drives, else nullptr.
+    CDlgFileCopy* m_pCopyDialog = nullptr;
+
+    // --- Clipboard ------------------------------------------------------------
+    // A data source for one folder item; nullptr for volumes and servers.
+    COleDS* CreateOleDS(QTreeWidgetItem* item, bool cut);
+    bool CanEditCopy() const;
+    void OnEditCopy();
+    void OnEditCut();
+    bool CanEditPaste() const;
+    // Pastes the clipboard into the selected folder; true when it all worked.
+    bool OnEditPaste();
+    // Pastes into `target`: our own private block, or a list of local files.
+    bool PasteData(const QMimeData* data, QTreeWidgetItem* target);
+    bool ProcessOleObject(const QMimeData* data, QTreeWidgetItem* target, bool move);
+    bool ProcessHDROP(const QMimeData* data, QTreeWidgetItem* target, bool move);
+    // Takes the dimmed look off the item marked by the last Cut.
+    void ClearCutMark();
+
     // --- FTP server items -----------------------------------------------------
     // "New FTP Login": the login dialog, then the connection.
     void OnFileAddftpserver();
@@ -167,6 +223,23 @@ private:
     void LoadImages();
     void DeleteChildren(QTreeWidgetItem* item);
     void SendHint(int hint, int handle, const std::string& sessionName, const std::string& path);
+    // A paste's shared state, from its first DoPaste to its end.
+    struct PasteRun {
+        int depth = 0;
+        bool cancelled = false;  // the user pressed Cancel: stop, report failure
+        int skipped = 0;         // entries left out (links to folders, devices)
+        // Remote folders this paste made: nothing in them existed before.
+        std::vector<std::pair<int, std::string>> freshFolders;
+        // Whether the last name CheckFileName returned existed: -1 unknown.
+        int targetExisted = -1;
+    };
+    friend class CPasteScope;
+    bool IsFreshRemoteFolder(int handle, const std::string& folder) const;
+    bool CopyByDirection(const std::string& source, const std::string& target, int sourceHandle, int targetHandle,
+                         bool isFolder);
+    bool DeletePasteSource(const std::string& source, int sourceHandle, bool isFolder);
+    bool EnsureRemoteFolder(CSession& session, const std::string& path);
+    void RefreshFileListAfterPaste(QTreeWidgetItem* target, const std::string& sourceFolder, int sourceHandle);
     // Steps 2 to 5 of a login, shared by the dialog and the start-up profiles.
     bool Connect(const CServerProfile& profile, bool applyPort, bool saveProfile, bool select, bool keepAlive);
 
@@ -176,6 +249,9 @@ private:
     QTreeWidgetItem* m_hContextItem = nullptr;
     QTreeWidgetItem* m_hDragItem = nullptr;
     QTreeWidgetItem* m_hDropItem = nullptr;
+    QTreeWidgetItem* m_hCutItem = nullptr;  // dimmed by the last Cut
+    QPointer<COleDS> m_pCutSource;          // and the data source of that Cut
+    PasteRun m_paste;
     int m_nCurrentHandle = 0;
     bool m_bFilling = false;  // children are being changed by the view itself
     QHash<unsigned, QTimer*> m_timers;
