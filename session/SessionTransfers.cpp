@@ -79,8 +79,11 @@ int CSession::RemotePutFile(int destHandle, const std::string& source, const std
     SelectTransferType(type, source);
     if (CSession* target = g_GetSession(destHandle))
         target->SelectTransferType(type, source);
+    // The library sets one type on both servers itself: the one chosen
+    // above, or binary where nothing chose (a copy must not change bytes).
+    const bool ascii = type == TransferAscii || (type == TransferAuto && m_bAutoAscii && IsAsciiFile(source) != 0);
     return BusyCall(*this, [&] {
-        return ftp_RemotePut(m_nFtpHandle, destHandle, source.c_str(), dest.c_str(), 1, 0);
+        return ftp_RemotePut(m_nFtpHandle, destHandle, source.c_str(), dest.c_str(), ascii ? 0 : 1, 0);
     });
 }
 #endif

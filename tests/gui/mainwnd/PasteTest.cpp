@@ -200,6 +200,40 @@ TEST_F(Paste, EveryDirectionCopiesFilesAndFolderTreesExactly)
     }
 }
 
+TEST_F(Paste, TheTransferModeDecidesTheTypeOnEveryServer)
+{
+    for (CSession* session : {m_doc.GetSession("one"), m_doc.GetSession("two")})
+        session->SetAsciiCallback(reinterpret_cast<std::intptr_t>(&g_Settings), &CSettings::AsciiCallback, true);
+    g_Settings.m_lstAsciiExt = {"*.txt"};
+    WriteFile(m_one.Root() / "notes.txt", "line\n");
+    const struct {
+        int mode;
+        const char* type;
+    } cases[] = {{TransferAuto, "TYPE A"}, {TransferBinary, "TYPE I"}, {TransferAscii, "TYPE A"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        g_nTransferType = c.mode;
+        const size_t seenOne = m_one.Commands().size();
+        const size_t seenTwo = m_two.Commands().size();
+        CopyRows(Top("one"), {"notes.txt"});
+        EXPECT_TRUE(PasteInto(Top("two")));
+        EXPECT_EQ(ReadFile(m_two.Root() / "notes.txt"), "line\n");
+        // The type each server was in when the copy began.
+        for (const auto& [server, seen] : {std::pair{&m_one, seenOne}, std::pair{&m_two, seenTwo}}) {
+            const std::vector<std::string> lines = server->Commands();
+            std::string last;
+            for (size_t i = seen; i < lines.size(); ++i) {
+                if (lines[i].starts_with("TYPE "))
+                    last = lines[i];
+                if (lines[i].starts_with("RETR") || lines[i].starts_with("STOR"))
+                    break;
+            }
+            EXPECT_EQ(last, c.type);
+        }
+    }
+    g_Settings.m_lstAsciiExt.clear();
+}
+
 TEST_F(Paste, CutThenPasteMovesOnlyAfterTheWholeCopySucceeded)
 {
     MakeSource(m_one.Root() / "pub");
