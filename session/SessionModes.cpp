@@ -7,27 +7,47 @@
 
 #include <netvo32.h>
 
+using session_detail::BufferText;
 using session_detail::BusyCall;
+
+namespace {
+
+// The last reply on a handle, without showing it.
+std::string LastReply(int handle)
+{
+    char buffer[1024] = {};
+    const int length = ftp_copyreplystr(handle, buffer, sizeof buffer);
+    return BufferText(buffer, sizeof buffer, length);
+}
+
+}  // namespace
 
 int CSession::SetAscii()
 {
     EnsureAlive();
+    // The library sends TYPE only when the type changes; an unchanged type
+    // has no reply of its own, and the previous command's must not show
+    // again as if it were this one's.
+    const std::string before = LastReply(m_nFtpHandle);
     const int cc = BusyCall(*this, [&] { return ftp_setascii(m_nFtpHandle); });
     if (cc == 0)
         m_bBinary = false;
     g_TraceLog.Trace("SetAscii: cc = %d", cc);
-    GetReplyString();
+    if (cc != 0 || LastReply(m_nFtpHandle) != before)
+        GetReplyString();
     return cc;
 }
 
 int CSession::SetBinary()
 {
     EnsureAlive();
+    const std::string before = LastReply(m_nFtpHandle);
     const int cc = BusyCall(*this, [&] { return ftp_setbinary(m_nFtpHandle); });
     if (cc == 0)
         m_bBinary = true;
     g_TraceLog.Trace("SetBinary: cc = %d", cc);
-    GetReplyString();
+    if (cc != 0 || LastReply(m_nFtpHandle) != before)
+        GetReplyString();
     return cc;
 }
 

@@ -132,10 +132,15 @@ TEST_F(SessionFtpTest, FoldersAndTypes)
     EXPECT_EQ(session.m_strCurDir, "/pub");
     EXPECT_TRUE(trace.Has("550"));  // the refusal is shown
 
+    // Binary already: nothing is sent, and the old refusal is not shown
+    // again as if it were the answer.
+    const int refusals = trace.Count("550");
     EXPECT_EQ(session.SetBinary(), 0);
     EXPECT_TRUE(session.m_bBinary);
+    EXPECT_EQ(trace.Count("550"), refusals);
     EXPECT_EQ(session.SetAscii(), 0);
     EXPECT_FALSE(session.m_bBinary);
+    EXPECT_TRUE(trace.Has("Type set to: ASCII"));
     EXPECT_TRUE(trace.Has("SetBinary: cc = 0"));
     EXPECT_TRUE(trace.Has("SetAscii: cc = 0"));
     EXPECT_EQ(session.m_nBusy, 0);
