@@ -240,6 +240,8 @@ private:
     bool DeletePasteSource(const std::string& source, int sourceHandle, bool isFolder);
     bool EnsureRemoteFolder(CSession& session, const std::string& path);
     void RefreshFileListAfterPaste(QTreeWidgetItem* target, const std::string& sourceFolder, int sourceHandle);
+    // The tree after local folders were pasted into `target`.
+    void RefreshDroppedItems(const std::vector<std::string>& folders, QTreeWidgetItem* target, bool move);
     // Steps 2 to 5 of a login, shared by the dialog and the start-up profiles.
     bool Connect(const CServerProfile& profile, bool applyPort, bool saveProfile, bool select, bool keepAlive);
 

@@ -236,6 +236,12 @@ bool CDriveView::ProcessHDROP(const QMimeData* data, QTreeWidgetItem* target, bo
     g_TraceLog.Trace("CDriveView::ProcessHDROP: Get HDROP");
     const std::string targetFolder = GetPathFromItem(target, false);
     const int targetHandle = GetFtpHandle(target);
+    // Read before the paste: a moved folder is not there afterwards.
+    std::vector<std::string> folders;
+    for (const std::string& path : paths) {
+        if (IsLocalFolder(path))
+            folders.push_back(path);
+    }
     bool ok = true;
     if (GetItemData(target)->m_nFtpHandle > 0) {
         if (targetHandle <= 0)
@@ -269,8 +275,34 @@ bool CDriveView::ProcessHDROP(const QMimeData* data, QTreeWidgetItem* target, bo
     } else {
         ok = ProcessLocalCopy(paths, targetFolder, move);
     }
+    if (ok)
+        RefreshDroppedItems(folders, target, move);
     RefreshFileListAfterPaste(target, std::string(), 0);
     return ok;
+}
+
+void CDriveView::RefreshDroppedItems(const std::vector<std::string>& folders, QTreeWidgetItem* target, bool move)
+{
+    const bool intoTrash = IsRecycleBin(GetPathFromItem(target, false));
+    for (const std::string& path : folders) {
+        const std::string name = LastComponent(path);
+        // Gone from its place: moved, or dropped into the Trash.
+        if (move || intoTrash) {
+            const std::string parent = path.substr(0, path.size() - name.size());
+            QTreeWidgetItem* from = FindPathItem(parent, 0);
+            if (QTreeWidgetItem* child = from ? FindItem(from, name) : nullptr) {
+                const bool wasFilling = m_bFilling;
+                m_bFilling = true;
+                if (currentItem() == child || m_hCurrentItem == child)
+                    setCurrentItem(from);
+                DeleteChildren(child);
+                delete child;
+                m_bFilling = wasFilling;
+            }
+        }
+        if (!intoTrash)
+            CopyItem(name, target);
+    }
 }
 
 void CDriveView::RefreshFileListAfterPaste(QTreeWidgetItem* target, const std::string& sourceFolder, int sourceHandle)

@@ -509,6 +509,17 @@ TEST_F(Paste, TreeCutDimsTheFolderAndAppendAddsToAServerFile)
     // The moved folder left the source's branch.
     EXPECT_EQ(Tree()->FindItem(Folder("one", {"site"}), "old"), nullptr);
 
+    // The same from a local folder, with the branch open as the user left
+    // it.
+    WriteFile(m_local / "mine" / "a.txt", "a");
+    QTreeWidgetItem* mine = Folder("local", {"mine"});
+    ASSERT_NE(mine, nullptr);
+    Tree()->setCurrentItem(mine);
+    m_pFrame->OnEditCut();
+    EXPECT_TRUE(PasteInto(Top("two")));
+    EXPECT_EQ(ReadFile(m_two.Root() / "mine" / "a.txt"), "a");
+    EXPECT_EQ(Tree()->FindItem(Top("local"), "mine"), nullptr);
+
     // Append: the one local file on the clipboard to the selected row.
     WriteFile(m_one.Root() / "log.txt", "first\n");
     WriteFile(m_local / "more.txt", "second\n");
