@@ -5,12 +5,12 @@
 #include "DirFile.h"
 #include "FtpSession.h"
 #include "ListingRules.h"
+#include "LocalFileOp.h"
 #include "SessionRegistry.h"
 #include "TraceLog.h"
 #include "netvo32.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -26,23 +26,6 @@ bool IsRealDirectory(const std::string& path)
 {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The names in a folder, without "." and "..". Read whole before anything is
-// deleted, so that deleting does not disturb the reading.
-bool ReadFolder(const std::string& dir, std::vector<std::string>& names)
-{
-    DIR* folder = ::opendir(dir.c_str());
-    if (!folder)
-        return false;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        if (!IsDotName(name))
-            names.push_back(name);
-    }
-    ::closedir(folder);
-    std::sort(names.begin(), names.end());
-    return true;
 }
 
 // When the process works inside the folder that is about to go, it moves to
@@ -93,7 +76,7 @@ bool CTavoDoc::DeleteDirectory(const std::string& dir)
     bool result = true;
     if (IsRealDirectory(dir)) {
         std::vector<std::string> names;
-        ReadFolder(dir, names);
+        ReadFolderNames(dir, names);
         if (names.empty()) {
             g_TraceLog.Trace("CTavoDoc.DeleteDirectory: Directory is empty");
         } else {

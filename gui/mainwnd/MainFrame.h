@@ -147,6 +147,9 @@ private:
     void OnAbout();
     void OnSessionEnding();
     void ConnectEditCommands();
+    // Runs the list's or the tree's command, by the pane the user was in.
+    template <class ListCommand, class TreeCommand>
+    void RunOnActivePane(ListCommand onList, TreeCommand onTree);
     void UpdateEditStates();
     // Sets the rows' and columns' sizes: the first pane of each gets its
     // size, the second the rest. Before the window shows, the sizes wait.

@@ -77,44 +77,36 @@ void CMainFrame::UpdateEditStates()
     m_aActions[CmdDelete]->setEnabled(remove);
 }
 
+#ifdef TAVO_HAVE_TREE
+#define TREE_COMMAND(call) [this] { if (m_pDriveView) m_pDriveView->call(); }
+#else
+#define TREE_COMMAND(call) [] {}
+#endif
+
+template <class ListCommand, class TreeCommand>
+void CMainFrame::RunOnActivePane(ListCommand onList, TreeCommand onTree)
+{
+    if (m_nActivePane == Pane::List)
+        onList();
+    else
+        onTree();
+    UpdateEditStates();
+}
+
 void CMainFrame::OnEditCut()
 {
-    if (m_nActivePane == Pane::List) {
-        m_pFileView->OnEditCut();
-    } else {
-#ifdef TAVO_HAVE_TREE
-        if (m_pDriveView)
-            m_pDriveView->OnEditCut();
-#endif
-    }
-    UpdateEditStates();
+    RunOnActivePane([this] { m_pFileView->OnEditCut(); }, TREE_COMMAND(OnEditCut));
 }
 
 void CMainFrame::OnEditCopy()
 {
-    if (m_nActivePane == Pane::List) {
-        m_pFileView->OnEditCopy();
-    } else {
-#ifdef TAVO_HAVE_TREE
-        if (m_pDriveView)
-            m_pDriveView->OnEditCopy();
-#endif
-    }
-    UpdateEditStates();
+    RunOnActivePane([this] { m_pFileView->OnEditCopy(); }, TREE_COMMAND(OnEditCopy));
 }
 
 void CMainFrame::OnEditPaste()
 {
     // Both panes paste into the folder the tree has selected.
-    if (m_nActivePane == Pane::List) {
-        m_pFileView->OnEditPaste();
-    } else {
-#ifdef TAVO_HAVE_TREE
-        if (m_pDriveView)
-            m_pDriveView->OnEditPaste();
-#endif
-    }
-    UpdateEditStates();
+    RunOnActivePane([this] { m_pFileView->OnEditPaste(); }, TREE_COMMAND(OnEditPaste));
 }
 
 void CMainFrame::OnEditAppend()

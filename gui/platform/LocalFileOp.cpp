@@ -154,30 +154,6 @@ bool IsRealFolder(const std::string& path)
     return Lstat(path, st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The names in a folder without "." and "..", read whole before anything
-// changes there, so that nothing this operation creates is read back.
-int ReadFolder(const std::string& folder, std::vector<std::string>& names)
-{
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return errno;
-    int error = 0;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            error = errno;
-            break;
-        }
-        std::string name = entry->d_name;
-        if (IsUsableName(name))
-            names.push_back(std::move(name));
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return error;
-}
-
 // Bytes of the regular files at and under `path`.
 long long TotalBytes(const std::string& path)
 {
@@ -189,7 +165,7 @@ long long TotalBytes(const std::string& path)
     if (!S_ISDIR(st.st_mode))
         return 0;
     std::vector<std::string> names;
-    ReadFolder(path, names);
+    ReadFolderNames(path, names);
     long long total = 0;
     for (const std::string& name : names)
         total += TotalBytes(WithSlash(path) + name);
@@ -524,7 +500,7 @@ Outcome CopyFolder(const std::string& source, const struct stat& st, const std::
                    Run& run)
 {
     std::vector<std::string> names;
-    if (const int error = ReadFolder(source, names))
+    if (const int error = ReadFolderNames(source, names))
         return Fail(Verb(run), source, target, ErrorText(error));
     if (!merge && ::mkdir(target.c_str(), 0700) != 0)
         return Fail(Verb(run), source, target, ErrorText(errno));
@@ -612,7 +588,7 @@ bool RemoveTree(const std::string& path)
     if (!S_ISDIR(st.st_mode))
         return ::unlink(path.c_str()) == 0 || FailDelete(path, errno);
     std::vector<std::string> names;
-    if (const int error = ReadFolder(path, names))
+    if (const int error = ReadFolderNames(path, names))
         return FailDelete(path, error);
     for (const std::string& name : names) {
         if (!RemoveTree(WithSlash(path) + name))
@@ -858,4 +834,26 @@ std::string CreatePartFile(const std::string& target)
     g_TraceLog.Trace("CreatePartFile: no part file for %s: %s", target.c_str(), ErrorText(error).c_str());
     errno = error;  // for the caller's message
     return {};
+}
+
+int ReadFolderNames(const std::string& folder, std::vector<std::string>& names)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return errno;
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            error = errno;
+            break;
+        }
+        std::string name = entry->d_name;
+        if (IsUsableName(name))
+            names.push_back(std::move(name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return error;
 }

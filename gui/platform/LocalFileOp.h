@@ -77,3 +77,8 @@ std::string UniqueLocalName(const std::string& folder, const std::string& name);
 // the same folder), for data that is renamed over the target only once it
 // is complete. Empty when it cannot be created, with errno telling why.
 std::string CreatePartFile(const std::string& target);
+
+// The names in a local folder, without "." and "..", sorted; read whole
+// before anything changes there, so that nothing made while walking it is
+// read back. 0, or the errno of the failure (a read error is not the end).
+int ReadFolderNames(const std::string& folder, std::vector<std::string>& names);

@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -108,21 +107,6 @@ bool ReadRemoteFolder(int handle, const std::string& folder, std::vector<RemoteE
         }
         entries.push_back({listing.GetFileName(), listing.IsDir(), listing.IsFile()});
     }
-    return true;
-}
-
-bool ReadLocalFolder(const std::string& folder, std::vector<std::string>& names)
-{
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return false;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (!name.empty() && !IsDotName(name))
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
     return true;
 }
 
@@ -389,8 +373,8 @@ bool CDriveView::CopyLocalFolderContents(const std::string& sourceFolder, const 
     const std::string from = WithSeparator(sourceFolder, 0);
     std::vector<std::string> names;
     // An unreadable folder is not an empty one: a move would delete it.
-    if (!ReadLocalFolder(from, names)) {
-        g_TraceLog.Message("Cannot read the folder %s: %s", sourceFolder.c_str(), std::strerror(errno));
+    if (const int error = ReadFolderNames(from, names)) {
+        g_TraceLog.Message("Cannot read the folder %s: %s", sourceFolder.c_str(), std::strerror(error));
         return false;
     }
     const std::string to = WithSeparator(targetFolder, targetHandle);

@@ -116,19 +116,8 @@ void CDriveView::OnEditDelete()
         options.allowUndo = !(QApplication::keyboardModifiers() & Qt::ShiftModifier);
         deleted = CLocalFileOp::Delete({path}, options).ok;
     }
-    if (!deleted)
-        return;
-    QTreeWidgetItem* parent = item->parent();
-    const bool wasFilling = m_bFilling;
-    m_bFilling = true;
-    if (currentItem() == item || m_hCurrentItem == item)
-        setCurrentItem(parent);
-    DeleteChildren(item);
-    delete item;
-    if (parent->childCount() == 0)
-        parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
-    m_bFilling = wasFilling;
-    SyncSelection();
+    if (deleted)
+        RemoveFolderItem(item);
 }
 
 // --- Context menu and shell entries -------------------------------------------

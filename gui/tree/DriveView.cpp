@@ -300,6 +300,24 @@ void CDriveView::DeleteChildren(QTreeWidgetItem* item)
     m_bFilling = wasFilling;
 }
 
+void CDriveView::RemoveFolderItem(QTreeWidgetItem* item)
+{
+    QTreeWidgetItem* parent = item ? item->parent() : nullptr;
+    if (!parent)
+        return;
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    if (currentItem() == item || m_hCurrentItem == item)
+        setCurrentItem(parent);
+    DeleteChildren(item);
+    delete item;
+    if (parent->childCount() == 0)
+        parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+    m_bFilling = wasFilling;
+    // The selection moved to the parent: the program and the list follow.
+    SyncSelection();
+}
+
 void CDriveView::ItemDeleted(QTreeWidgetItem* item)
 {
     if (m_hCurrentItem == item)

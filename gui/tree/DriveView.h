@@ -222,6 +222,9 @@ private:
     void AddPlaceholder(QTreeWidgetItem* item, bool withData, const QString& label = QString());
     void LoadImages();
     void DeleteChildren(QTreeWidgetItem* item);
+    // Takes a folder's item out of the tree, the selection to its parent
+    // when it was inside.
+    void RemoveFolderItem(QTreeWidgetItem* item);
     void SendHint(int hint, int handle, const std::string& sessionName, const std::string& path);
     // A paste's shared state, from its first DoPaste to its end.
     struct PasteRun {

@@ -33,20 +33,14 @@ void CDriveView::RefreshPasteItems(const PrivateClip& clip, QTreeWidgetItem* tar
     QTreeWidgetItem* source = FindPathItem(sourceFolder, sourceHandle);
     if (!source)
         return;
-    const bool wasFilling = m_bFilling;
-    m_bFilling = true;
     for (const PrivateClipItem& item : clip.items) {
         if (!item.m_bIsDir)
             continue;
         if (QTreeWidgetItem* child = FindItem(source, item.m_strName)) {
             g_TraceLog.Trace("CDriveView::RefreshPasteItems: Remove %s", item.m_strName.c_str());
-            if (currentItem() == child || m_hCurrentItem == child)
-                setCurrentItem(source);
-            DeleteChildren(child);
-            delete child;
+            RemoveFolderItem(child);
         }
     }
-    m_bFilling = wasFilling;
 }
 
 void CDriveView::CopyItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target)

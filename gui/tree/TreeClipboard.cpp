@@ -290,15 +290,8 @@ void CDriveView::RefreshDroppedItems(const std::vector<std::string>& folders, QT
         if (move || intoTrash) {
             const std::string parent = path.substr(0, path.size() - name.size());
             QTreeWidgetItem* from = FindPathItem(parent, 0);
-            if (QTreeWidgetItem* child = from ? FindItem(from, name) : nullptr) {
-                const bool wasFilling = m_bFilling;
-                m_bFilling = true;
-                if (currentItem() == child || m_hCurrentItem == child)
-                    setCurrentItem(from);
-                DeleteChildren(child);
-                delete child;
-                m_bFilling = wasFilling;
-            }
+            if (QTreeWidgetItem* child = from ? FindItem(from, name) : nullptr)
+                RemoveFolderItem(child);
         }
         if (!intoTrash)
             CopyItem(name, target);
