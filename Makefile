@@ -1,4 +1,4 @@
-# Entry points: make run, make test, make asan, make fuzz, make bench, make demo.
+# Entry points: make run, make test, make asan, make fuzz, make bench, make bench-paste, make demo.
 # Every target first installs what is missing, so a fresh Debian 12 machine
 # with git and make is enough.
 
@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 
-.PHONY: all deps build test run asan fuzz bench demo clean
+.PHONY: all deps build test run asan fuzz bench bench-paste demo clean
 
 all: build
 
@@ -55,7 +55,13 @@ fuzz:
 	done
 
 bench: build
+	@scripts/install-deps curl lftp vsftpd
 	bench/run
+
+# Folder paste through Tavo's copy engine against lftp's mirror.
+bench-paste: build
+	@scripts/install-deps lftp vsftpd
+	bench/paste-run --lean-lftp
 
 # Runs examples/tutorial.txt with marlo against a local test server.
 demo: build

@@ -28,6 +28,16 @@ std::string ListCommand(ListKind kind, const char* remote)
     return command;
 }
 
+// vsftpd answers a LIST of a folder it cannot open (missing, or not
+// readable) with "226 Transfer done (but failed to open directory)." after an
+// empty listing. Taken as an empty folder, a copy of it would report success
+// with nothing copied.
+bool ListingFailedDespite226(const Session& s)
+{
+    const Reply& last = s.control.Last();
+    return last.code == 226 && last.Text().find("failed to open directory") != std::string::npos;
+}
+
 // A listing is text whatever TYPE is set: its line ends are converted.
 // The names of an NLST, kept in memory (bounded) for mget.
 int ReceiveNames(Session& s, Op& op, const std::string& command, std::string* text)
@@ -61,6 +71,8 @@ int ReceiveNames(Session& s, Op& op, const std::string& command, std::string* te
             return s.Fail(AbortDataCommand(s, op, dc, rc), command);
     }
     rc = CloseDataCommand(s, op, dc);
+    if (rc == 0 && ListingFailedDespite226(s))
+        return s.Fail(550, command, s.control.Last().lines.front());
     return rc != 0 ? s.Fail(rc, command) : 0;
 }
 
@@ -78,8 +90,11 @@ int ListToFile(Session& s, ListKind kind, const char* remote, const char* localF
     if (rc != 0)
         return rc;
     // Created only once the server is ready to send, as for a get.
-    return ReceiveIntoFile(s, op, dc, ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), path,
-                           true, command);
+    rc = ReceiveIntoFile(s, op, dc, ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), path, true,
+                         command);
+    if (rc == 0 && ListingFailedDespite226(s))
+        return s.Fail(550, command, s.control.Last().lines.front());
+    return rc;
 }
 
 int ListNames(Session& s, const char* remote, std::vector<std::string>& names)

@@ -16,7 +16,7 @@ Session::Session(int id, Endpoint host) : m_id(id), m_host(std::move(host)) {}
 
 Session::~Session() = default;
 
-int Session::Fail(int code, std::string_view command) const
+int Session::Fail(int code, std::string_view command, std::string_view detail) const
 {
     std::string text = m_host.host.find(':') != std::string::npos ? "[" + m_host.host + "]" : m_host.host;
     text += ":" + std::to_string(m_host.port) + ": ";
@@ -28,7 +28,9 @@ int Session::Fail(int code, std::string_view command) const
             text += std::string(command);
         text += ": ";
     }
-    if (code > 0 && control.Last().code == code && !control.Last().lines.empty())
+    if (!detail.empty())
+        text += std::string(detail);
+    else if (code > 0 && control.Last().code == code && !control.Last().lines.empty())
         text += control.Last().lines.front();
     else
         text += ResultText(code);

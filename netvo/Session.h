@@ -54,7 +54,7 @@ public:
     void ForgetType() { m_wireType = 0; }
 
     // Records "host: command: reason" for ftp_lasterror and returns code.
-    int Fail(int code, std::string_view command) const;
+    int Fail(int code, std::string_view command, std::string_view detail = {}) const;
     // The failure for a reply other than the one expected: a refusal (4xx,
     // 5xx) is returned as its code, anything else is a protocol error.
     int Unexpected(const Reply& reply, std::string_view command) const

@@ -123,6 +123,11 @@ void TestFtpServer::AnnounceSize(long long bytes)
     Control(bytes < 0 ? std::string("ANNOUNCE off") : "ANNOUNCE " + std::to_string(bytes));
 }
 
+void TestFtpServer::ListErrorsLikeVsftpd(bool on)
+{
+    Control(on ? "LISTERR vsftpd" : "LISTERR refuse");
+}
+
 void TestFtpServer::Throttle(long long bytesPerSecond)
 {
     Control("THROTTLE " + std::to_string(bytesPerSecond < 0 ? 0 : bytesPerSecond));

@@ -9,6 +9,9 @@ Requests (words separated by blanks, the verb case-insensitive):
   PASVADDR <foreign|normal>    foreign: 227 replies name 127.0.0.2
   ANNOUNCE <off|real|BYTES>    a RETR's 150 reply names the file's size
                                (real) or BYTES, as many servers do
+  LISTERR <refuse|vsftpd>      a folder that cannot be listed gets 550
+                               (refuse), or an empty listing and "226 ...
+                               failed to open directory" (vsftpd)
   THROTTLE <BYTES>             data connections opened from now on move
                                about BYTES per second; 0 lifts it
   CLEAR                        all faults off
@@ -78,6 +81,11 @@ def _list(faults, style):
     return ['OK']
 
 
+def _listerr(faults, how):
+    faults.set_list_errors(_choice(how, ('refuse', 'vsftpd')))
+    return ['OK']
+
+
 def _epsv(faults, state):
     faults.set_epsv(_choice(state, ('on', 'off')) == 'on')
     return ['OK']
@@ -126,6 +134,7 @@ _REQUESTS = {
     'DROP': _drop,
     'DELAY': _delay,
     'LIST': _list,
+    'LISTERR': _listerr,
     'EPSV': _epsv,
     'PASVADDR': _pasvaddr,
     'ANNOUNCE': _announce,

@@ -24,6 +24,15 @@ class DroppingDTPHandler(ThrottledDTPHandler):
         self.read_limit = self.write_limit = cmd_channel.faults.throttle()
         super().__init__(sock, cmd_channel)
 
+    def close(self):
+        # A listing the handler answers in a server's own words.
+        final = getattr(self.cmd_channel, 'dtp_final_reply', None)
+        if final and self._resp and self._resp[0].startswith('226'):
+            self._resp = (final, self._resp[1])
+        if self.cmd_channel is not None:
+            self.cmd_channel.dtp_final_reply = None
+        super().close()
+
     def _drop_limit(self):
         # Listings carry no file object; only file transfers are cut.
         if self._dropped or self.file_obj is None:

@@ -28,6 +28,7 @@ class Faults:
         self._foreign_pasv = False
         self._announce = None    # None, 'real' or a byte count
         self._throttle = 0       # bytes per second per data connection; 0: none
+        self._list_errors = 'refuse'  # or 'vsftpd': unlistable folders list empty, then 226
 
     def clear(self):
         with self._lock:
@@ -120,6 +121,16 @@ class Faults:
     def announce(self):
         with self._lock:
             return self._announce
+
+    # --- how a folder that cannot be listed is answered
+
+    def set_list_errors(self, how):
+        with self._lock:
+            self._list_errors = how
+
+    def list_errors(self):
+        with self._lock:
+            return self._list_errors
 
     # --- the speed of data connections
 

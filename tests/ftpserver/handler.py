@@ -118,7 +118,15 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
             return
         super()._make_eport(ip, port)
 
+    # vsftpd's way with a folder it cannot open: an empty listing, and a
+    # success reply that says so only in its text.
+    VSFTPD_LIST_FAILED = '226 Transfer done (but failed to open directory).'
+
     def ftp_LIST(self, path):
+        if self.faults.list_errors() == 'vsftpd' and not self._listable(path):
+            self.dtp_final_reply = self.VSFTPD_LIST_FAILED
+            self.push_dtp_data(b'', cmd='LIST')
+            return path
         style = self.faults.list_style()
         if style == 'unix':
             return super().ftp_LIST(path)
@@ -134,6 +142,14 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         data = windows_listing(style, entries).encode('utf8', self.unicode_errors)
         self.push_dtp_data(data, cmd='LIST')
         return path
+
+
+    def _listable(self, path):
+        try:
+            self.run_as_current_user(self.fs.listdir, path) if self.fs.isdir(path) else self.fs.lstat(path)
+            return True
+        except (OSError, FilesystemError):
+            return False
 
 
 def make_handler_class(faults, authorizer, idle_timeout):

@@ -39,6 +39,16 @@ TEST_P(Faults, ServerRefusalsComeBackAsTheirCode)
     EXPECT_EQ(ReadFile(Local("a.txt")), "local");
 }
 
+TEST_P(Faults, AFolderTheServerCouldNotOpenIsNoEmptyListing)
+{
+    srv.ListErrorsLikeVsftpd(true);
+    EXPECT_EQ(ftp_dir(h, "missing", "l.txt"), 550);
+    EXPECT_NE(LastError().find("failed to open directory"), std::string::npos) << LastError();
+    fs::create_directories(Remote("empty"));
+    EXPECT_EQ(ftp_dir(h, "empty", "l.txt"), 0) << LastError();
+    EXPECT_EQ(ftp_noop(h), 0);
+}
+
 TEST_P(Faults, DroppedDownloadFailsAndReloginResumes)
 {
     const std::string data = BinaryData(4 * 1024 * 1024, 9);

@@ -54,6 +54,18 @@ class FailTest(FaultTestCase):
         self.server.client().quit()  # only once
 
 
+class ListErrorTest(FaultTestCase):
+    def test_vsftpd_answers_an_unlistable_folder_with_226(self):
+        with self.assertRaisesRegex(ftplib.error_perm, '^550'):
+            self.ftp.retrlines('LIST missing', lambda _: None)
+        self.control('LISTERR vsftpd')
+        lines = []
+        reply = self.ftp.retrlines('LIST missing', lines.append)
+        self.assertEqual((lines, reply), ([], '226 Transfer done (but failed to open directory).'))
+        self.ftp.mkd('there')
+        self.assertEqual(self.ftp.retrlines('LIST there', lambda _: None), '226 Transfer complete.')
+
+
 class ThrottleTest(FaultTestCase):
     def test_throttle_slows_downloads_until_lifted(self):
         self.server.write_file('f', payload(96000))

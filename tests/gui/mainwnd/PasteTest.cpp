@@ -293,6 +293,15 @@ TEST_F(Paste, FailedTransfersLeaveNoPiecesAndCancelStopsEverything)
     EXPECT_FALSE(PasteInto(Top("one")));
     EXPECT_FALSE(fs::exists(m_one.Root() / "up.bin"));
 
+    // A folder gone since it was copied, on a server that lists it as an
+    // empty folder and says so only in its reply text: no success.
+    m_one.ClearFaults();
+    m_one.ListErrorsLikeVsftpd(true);
+    fs::create_directories(m_one.Root() / "vanishing");
+    CopyRows(Top("one"), {"vanishing"});
+    fs::remove(m_one.Root() / "vanishing");
+    EXPECT_FALSE(PasteInto(Top("local")));
+
     // Cancel in the middle of a slow download of two files.
     m_one.ClearFaults();
     WriteFile(m_one.Root() / "next.bin", "next");
