@@ -341,7 +341,14 @@ bool CDriveView::CopyByDirection(const std::string& source, const std::string& t
     if (!to) {
         if (!isFolder)
             return finish(paste::DownloadFile(*from, source, target, type));
-        return CopyDirectories(target) && CopyFtpFolderContents(source, target, sourceHandle, targetHandle);
+        const bool made = !LocalExists(target);
+        if (CopyDirectories(target) && CopyFtpFolderContents(source, target, sourceHandle, targetHandle))
+            return true;
+        // A folder made for a copy that brought nothing does not stay
+        // behind as if something had arrived (rmdir takes empty ones only).
+        if (made)
+            ::rmdir(target.c_str());
+        return false;
     }
     if (!isFolder)
         return finish(paste::CopyBetweenServers(*from, *to, source, target, type, isNewRemoteName(target)));
@@ -419,6 +426,13 @@ bool CDriveView::CopyFtpFolderContents(const std::string& sourceFolder, const st
     std::vector<RemoteEntry> entries;
     if (!ReadRemoteFolder(sourceHandle, from, entries)) {
         g_TraceLog.Message("Cannot list the folder %s", sourceFolder.c_str());
+        return false;
+    }
+    // Some servers (pure-ftpd) list a folder that is not there as an empty
+    // one: an empty listing counts only for a folder that exists.
+    CSession* source = g_GetSession(sourceHandle);
+    if (entries.empty() && (!source || source->FtpExists(sourceFolder) <= 0)) {
+        g_TraceLog.Message("Cannot copy the folder %s: the server does not find it", sourceFolder.c_str());
         return false;
     }
     // The walk goes on past a failed entry, so that as much as possible is

@@ -123,9 +123,9 @@ void TestFtpServer::AnnounceSize(long long bytes)
     Control(bytes < 0 ? std::string("ANNOUNCE off") : "ANNOUNCE " + std::to_string(bytes));
 }
 
-void TestFtpServer::ListErrorsLikeVsftpd(bool on)
+void TestFtpServer::SetListErrors(ListErrors how)
 {
-    Control(on ? "LISTERR vsftpd" : "LISTERR refuse");
+    Control(how == ListErrors::Vsftpd ? "LISTERR vsftpd" : how == ListErrors::Empty ? "LISTERR empty" : "LISTERR refuse");
 }
 
 void TestFtpServer::Throttle(long long bytesPerSecond)

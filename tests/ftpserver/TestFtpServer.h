@@ -58,10 +58,12 @@ public:
     // "CONNECT" delays the greeting.
     void DelayReplies(const std::string& command, double seconds);
     void SetListStyle(ListStyle style);
-    // On: a folder that cannot be listed (missing, unreadable) is answered
-    // as vsftpd does, with an empty listing and "226 Transfer done (but
-    // failed to open directory)."; off: with 550.
-    void ListErrorsLikeVsftpd(bool on);
+    // How a folder that cannot be listed (missing, unreadable) is answered:
+    // with 550 (Refuse), or with an empty listing and "226 Transfer done
+    // (but failed to open directory)." as vsftpd does, or a plain "226 0
+    // matches total" as pure-ftpd does for a missing one.
+    enum class ListErrors { Refuse, Vsftpd, Empty };
+    void SetListErrors(ListErrors how);
     void RefuseEpsv(bool refuse);
     // PASV replies name 127.0.0.2 (where nothing listens) instead of the
     // server's address; a sound client ignores it and uses the peer.

@@ -9,9 +9,11 @@ Requests (words separated by blanks, the verb case-insensitive):
   PASVADDR <foreign|normal>    foreign: 227 replies name 127.0.0.2
   ANNOUNCE <off|real|BYTES>    a RETR's 150 reply names the file's size
                                (real) or BYTES, as many servers do
-  LISTERR <refuse|vsftpd>      a folder that cannot be listed gets 550
+  LISTERR <refuse|vsftpd|empty>
+                               a folder that cannot be listed gets 550
                                (refuse), or an empty listing and "226 ...
-                               failed to open directory" (vsftpd)
+                               failed to open directory" (vsftpd) or a
+                               plain "226 0 matches total" (empty)
   THROTTLE <BYTES>             data connections opened from now on move
                                about BYTES per second; 0 lifts it
   CLEAR                        all faults off
@@ -82,7 +84,7 @@ def _list(faults, style):
 
 
 def _listerr(faults, how):
-    faults.set_list_errors(_choice(how, ('refuse', 'vsftpd')))
+    faults.set_list_errors(_choice(how, ('refuse', 'vsftpd', 'empty')))
     return ['OK']
 
 

@@ -28,7 +28,7 @@ class Faults:
         self._foreign_pasv = False
         self._announce = None    # None, 'real' or a byte count
         self._throttle = 0       # bytes per second per data connection; 0: none
-        self._list_errors = 'refuse'  # or 'vsftpd': unlistable folders list empty, then 226
+        self._list_errors = 'refuse'  # 'vsftpd', 'empty': unlistable folders list empty, then 226
 
     def clear(self):
         with self._lock:

@@ -118,13 +118,18 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
             return
         super()._make_eport(ip, port)
 
-    # vsftpd's way with a folder it cannot open: an empty listing, and a
-    # success reply that says so only in its text.
-    VSFTPD_LIST_FAILED = '226 Transfer done (but failed to open directory).'
+    # Other servers' ways with a folder they cannot open: an empty listing,
+    # and a success reply that says so only in its text (vsftpd) or not at
+    # all (pure-ftpd lists a missing folder as a pattern with no matches).
+    LIST_FAILED_REPLIES = {
+        'vsftpd': '226 Transfer done (but failed to open directory).',
+        'empty': '226 0 matches total',
+    }
 
     def ftp_LIST(self, path):
-        if self.faults.list_errors() == 'vsftpd' and not self._listable(path):
-            self.dtp_final_reply = self.VSFTPD_LIST_FAILED
+        final = self.LIST_FAILED_REPLIES.get(self.faults.list_errors())
+        if final and not self._listable(path):
+            self.dtp_final_reply = final
             self.push_dtp_data(b'', cmd='LIST')
             return path
         style = self.faults.list_style()

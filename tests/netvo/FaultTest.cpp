@@ -41,7 +41,7 @@ TEST_P(Faults, ServerRefusalsComeBackAsTheirCode)
 
 TEST_P(Faults, AFolderTheServerCouldNotOpenIsNoEmptyListing)
 {
-    srv.ListErrorsLikeVsftpd(true);
+    srv.SetListErrors(testbed::TestFtpServer::ListErrors::Vsftpd);
     EXPECT_EQ(ftp_dir(h, "missing", "l.txt"), 550);
     EXPECT_NE(LastError().find("failed to open directory"), std::string::npos) << LastError();
     fs::create_directories(Remote("empty"));

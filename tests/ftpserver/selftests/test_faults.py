@@ -64,6 +64,9 @@ class ListErrorTest(FaultTestCase):
         self.assertEqual((lines, reply), ([], '226 Transfer done (but failed to open directory).'))
         self.ftp.mkd('there')
         self.assertEqual(self.ftp.retrlines('LIST there', lambda _: None), '226 Transfer complete.')
+        self.control('LISTERR empty')
+        self.assertEqual(self.ftp.retrlines('LIST missing', lines.append), '226 0 matches total')
+        self.assertEqual(lines, [])
 
 
 class ThrottleTest(FaultTestCase):

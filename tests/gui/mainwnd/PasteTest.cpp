@@ -293,14 +293,18 @@ TEST_F(Paste, FailedTransfersLeaveNoPiecesAndCancelStopsEverything)
     EXPECT_FALSE(PasteInto(Top("one")));
     EXPECT_FALSE(fs::exists(m_one.Root() / "up.bin"));
 
-    // A folder gone since it was copied, on a server that lists it as an
-    // empty folder and says so only in its reply text: no success.
+    // A folder gone since it was copied is no success, however the server
+    // lists it, and leaves no empty folder here.
     m_one.ClearFaults();
-    m_one.ListErrorsLikeVsftpd(true);
-    fs::create_directories(m_one.Root() / "vanishing");
-    CopyRows(Top("one"), {"vanishing"});
-    fs::remove(m_one.Root() / "vanishing");
-    EXPECT_FALSE(PasteInto(Top("local")));
+    using Errors = testbed::TestFtpServer::ListErrors;
+    for (const Errors how : {Errors::Refuse, Errors::Vsftpd, Errors::Empty}) {
+        m_one.SetListErrors(how);
+        fs::create_directories(m_one.Root() / "vanishing");
+        CopyRows(Top("one"), {"vanishing"});
+        fs::remove(m_one.Root() / "vanishing");
+        EXPECT_FALSE(PasteInto(Top("local")));
+        EXPECT_FALSE(fs::exists(m_local / "vanishing"));
+    }
 
     // Cancel in the middle of a slow download of two files.
     m_one.ClearFaults();
