@@ -30,3 +30,30 @@ TEST(Prompt, ScriptedAnswersInOrderThenTheCautiousOne)
     EXPECT_EQ(asked[4].text, QStringLiteral("/tmp/x.log"));
     EXPECT_EQ(asked[4].filter, QStringLiteral("*.log"));
 }
+
+TEST(Prompt, TextEntryAndTwoButtonChoice)
+{
+    CScriptedPrompt prompt;
+    prompt.QueueText(QStringLiteral("/pub/new name.txt"));
+    prompt.QueueText(QString());  // Cancel
+    prompt.QueueChoice(true);
+    QString text = QStringLiteral("/pub/a.txt");
+    EXPECT_TRUE(CPrompt::GetText(QStringLiteral("FTP Remote Filename"), QStringLiteral("Name:"), text));
+    EXPECT_EQ(text, QStringLiteral("/pub/new name.txt"));
+    EXPECT_FALSE(CPrompt::GetText(QStringLiteral("FTP Remote Filename"), QStringLiteral("Name:"), text));
+    EXPECT_EQ(text, QStringLiteral("/pub/new name.txt"));  // Cancel leaves the text alone
+    EXPECT_TRUE(CPrompt::Choose(QStringLiteral("Merge?"), QStringLiteral("Tavo"), QStringLiteral("&Merge"),
+                                QStringLiteral("&Skip")));
+    // Running out answers with the second, cautious button.
+    EXPECT_FALSE(CPrompt::Choose(QStringLiteral("Merge?"), QStringLiteral("Tavo"), QStringLiteral("&Merge"),
+                                 QStringLiteral("&Skip")));
+
+    const auto& asked = prompt.Requests();
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[0].kind, PromptKind::TextEntry);
+    EXPECT_EQ(asked[0].initial, QStringLiteral("/pub/a.txt"));
+    EXPECT_EQ(asked[0].text, QStringLiteral("Name:"));
+    EXPECT_EQ(asked[2].kind, PromptKind::Choice);
+    EXPECT_EQ(asked[2].first, QStringLiteral("&Merge"));
+    EXPECT_EQ(asked[2].second, QStringLiteral("&Skip"));
+}

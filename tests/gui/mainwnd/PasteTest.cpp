@@ -551,3 +551,36 @@ TEST_F(Paste, TreeCutDimsTheFolderAndAppendAddsToAServerFile)
     EXPECT_TRUE(trace.Has("cannot append"));
     EXPECT_EQ(ReadFile(m_one.Root() / "log.txt"), "first\nsecond\n");
 }
+
+TEST_F(Paste, EditCommandsFollowThePaneTheSelectionAndTheClipboard)
+{
+    const auto enabled = [this](CMainFrame::Command command) { return m_pFrame->GetAction(command)->isEnabled(); };
+    QGuiApplication::clipboard()->clear();
+    // A volume or a server is no folder to copy, cut or delete.
+    Tree()->setCurrentItem(Top("local"));
+    m_pFrame->SetActivePane(CMainFrame::Pane::Tree);
+    EXPECT_FALSE(enabled(CMainFrame::CmdCopy));
+    EXPECT_FALSE(enabled(CMainFrame::CmdCut));
+    EXPECT_FALSE(enabled(CMainFrame::CmdDelete));
+    EXPECT_FALSE(enabled(CMainFrame::CmdPaste));
+    // Another program's files make Paste possible.
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QString::fromStdString(m_local.string()))});
+    QGuiApplication::clipboard()->setMimeData(files);
+    EXPECT_TRUE(enabled(CMainFrame::CmdPaste));
+
+    // In the list: Copy needs a selected row, Append an FTP file and one
+    // local file of ours on the clipboard.
+    WriteFile(m_one.Root() / "log.txt", "log");
+    WriteFile(m_local / "add.txt", "add");
+    SelectRows(Top("one"), {});
+    m_pFrame->SetActivePane(CMainFrame::Pane::List);
+    EXPECT_FALSE(enabled(CMainFrame::CmdCopy));
+    EXPECT_FALSE(enabled(CMainFrame::CmdDelete));
+    SelectRows(Top("one"), {"log.txt"});
+    EXPECT_TRUE(enabled(CMainFrame::CmdCopy));
+    EXPECT_FALSE(enabled(CMainFrame::CmdAppend));  // the clipboard holds another program's list
+    CopyRows(Top("local"), {"add.txt"});
+    SelectRows(Top("one"), {"log.txt"});
+    EXPECT_TRUE(enabled(CMainFrame::CmdAppend));
+}
