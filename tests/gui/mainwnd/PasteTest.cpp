@@ -265,6 +265,14 @@ TEST_F(Paste, CutThenPasteMovesOnlyAfterTheWholeCopySucceeded)
     EXPECT_TRUE(fs::is_directory(m_local / "hollow"));
     EXPECT_FALSE(fs::exists(m_one.Root() / "pub" / "hollow"));
 
+    // A folder the server will not make: the move fails, nothing goes.
+    WriteFile(m_local / "refused" / "r.txt", "r");
+    m_one.FailCommand("MKD", 1, 550);
+    CopyRows(Top("local"), {"refused"}, true);
+    EXPECT_FALSE(PasteInto(Folder("one", {"pub"})));
+    EXPECT_EQ(ReadFile(m_local / "refused" / "r.txt"), "r");
+    EXPECT_FALSE(fs::exists(m_one.Root() / "pub" / "refused"));
+
     WriteFile(m_local / "loop" / "kept.txt", "kept");
     fs::create_directory_symlink(m_local, m_local / "loop" / "up");
     CopyRows(Top("local"), {"loop"}, true);
