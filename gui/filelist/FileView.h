@@ -17,6 +17,8 @@
 class CDriveView;
 class CFileListModel;
 class COleDS;
+class QContextMenuEvent;
+class QMenu;
 class QMimeData;
 class CIconItemDelegate;
 class CTavoDoc;
@@ -115,6 +117,8 @@ public:
     void OnEditAppend();
     // 1 when our clipboard data names exactly one file, else 0.
     static int IsATextFileOnClipB(const QMimeData* data);
+    // The right-click menu of the rows (the clipboard commands so far).
+    QMenu* BuildContextMenu();
 
     // --- Sorting ----------------------------------------------------------------
     // Sorts by a code (0-3, 10-13) and keeps it as the current one.
@@ -150,6 +154,9 @@ signals:
     void selectionChanged();
     // Double-click or Enter on a row.
     void itemActivated(int row);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void ClearRows();

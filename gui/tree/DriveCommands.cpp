@@ -6,6 +6,7 @@
 #include "FtpSession.h"
 #include "IconList.h"
 #include "LocalFileOp.h"
+#include "OleDS.h"
 #include "Profile.h"
 #include "SessionRegistry.h"
 #include "TavoDoc.h"
@@ -22,6 +23,7 @@
 #include <netvo32.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -143,6 +145,32 @@ QMenu* CDriveView::BuildContextMenu(QTreeWidgetItem* item)
                 connect(action, &QAction::triggered, this, [this, id] { OnCmdMsg(id, true); });
         }
     }
+    menu->addSeparator();
+    // The clipboard commands act on the item clicked, as the selection does
+    // for the Edit menu.
+    const auto onItem = [this, item](void (CDriveView::*command)()) {
+        return [this, item, command] {
+            if (item && item == m_hContextItem) {
+                setCurrentItem(item);
+                (this->*command)();
+            }
+        };
+    };
+    const bool copyable = item && item->parent() && GetItemData(item) && !IsPlaceholder(item);
+    QAction* cut = menu->addAction(QStringLiteral("Cu&t"));
+    cut->setEnabled(copyable);
+    connect(cut, &QAction::triggered, this, onItem(&CDriveView::OnEditCut));
+    QAction* copy = menu->addAction(QStringLiteral("&Copy"));
+    copy->setEnabled(copyable);
+    connect(copy, &QAction::triggered, this, onItem(&CDriveView::OnEditCopy));
+    QAction* paste = menu->addAction(QStringLiteral("&Paste"));
+    paste->setEnabled(GetItemData(item) && CanPasteData(QGuiApplication::clipboard()->mimeData()));
+    connect(paste, &QAction::triggered, this, [this, item] {
+        if (item && item == m_hContextItem) {
+            setCurrentItem(item);
+            OnEditPaste();
+        }
+    });
     menu->addSeparator();
     QAction* rename = menu->addAction(QStringLiteral("Re&name"));
     rename->setEnabled(item && (item->flags() & Qt::ItemIsEditable));

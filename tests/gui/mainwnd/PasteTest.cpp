@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -591,4 +592,21 @@ TEST_F(Paste, EditCommandsFollowThePaneTheSelectionAndTheClipboard)
     CopyRows(Top("local"), {"add.txt"});
     SelectRows(Top("one"), {"log.txt"});
     EXPECT_TRUE(enabled(CMainFrame::CmdAppend));
+
+    // The right-click menus offer the same, by the same rules.
+    const auto entries = [](QMenu* menu) {
+        std::vector<std::pair<std::string, bool>> found;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                found.emplace_back(action->text().toStdString(), action->isEnabled());
+        }
+        delete menu;
+        return found;
+    };
+    using Entries = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(entries(List()->BuildContextMenu()),
+              (Entries{{"&Append", true}, {"Cu&t", true}, {"&Copy", true}, {"&Paste", true}}));
+    const Entries volume = entries(Tree()->BuildContextMenu(Top("local")));
+    EXPECT_NE(std::find(volume.begin(), volume.end(), std::pair<std::string, bool>{"&Copy", false}), volume.end());
+    EXPECT_NE(std::find(volume.begin(), volume.end(), std::pair<std::string, bool>{"&Paste", true}), volume.end());
 }
