@@ -28,29 +28,6 @@ bool IsRealDirectory(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// When the process works inside the folder that is about to go, it moves to
-// the folder's parent first: a removed working folder breaks every relative
-// path after it.
-void LeaveFolder(const std::string& dir)
-{
-    char buffer[4096] = "";
-    if (f_getcwd(buffer, sizeof buffer) != 0)
-        return;
-    std::error_code error;
-    const std::filesystem::path cwd = std::filesystem::weakly_canonical(buffer, error);
-    const std::filesystem::path target = std::filesystem::weakly_canonical(dir, error);
-    if (error || target.empty())
-        return;
-    const std::string cwdText = cwd.string();
-    const std::string targetText = target.string();
-    if (cwdText == targetText || cwdText.starts_with(targetText + "/")) {
-        if (cwdText == targetText)
-            ftp_lcd("..");
-        else
-            ftp_lcd(target.parent_path().c_str());
-    }
-}
-
 struct RemoteEntry {
     std::string name;
     bool isDir;
@@ -99,7 +76,7 @@ bool CTavoDoc::DeleteDirectory(const std::string& dir)
     }
 
     if (result) {
-        LeaveFolder(dir);
+        LeaveLocalFolder(dir);
         result = f_rmdir(dir.c_str()) == 0;
         g_TraceLog.Trace(result ? "CTavoDoc.DeleteDirectory: %s deleted" : "CTavoDoc.DeleteDirectory: Delete %s failed",
                          dir.c_str());

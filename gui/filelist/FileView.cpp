@@ -251,11 +251,7 @@ std::string CFileView::GetSelectedFileName() const
     const FileListItem* item = m_pModel->Item(SelectedRow());
     if (!item)
         return std::string();
-    std::string name = m_strCurPath;
-    if (!name.ends_with('/') && !name.ends_with('\\')) {
-        name += g_GetSeparator(m_nFtpHandle);
-    }
-    return name + item->m_strName;
+    return FolderWithSeparator() + item->m_strName;
 }
 
 bool CFileView::IsSelectedFtpItem() const

@@ -172,22 +172,6 @@ long long TotalBytes(const std::string& path)
     return total;
 }
 
-// A process whose working folder is removed or moved away is left with
-// relative paths that lead nowhere; it goes to the folder's parent first.
-void LeaveFolder(const std::string& folder)
-{
-    std::error_code error;
-    const std::string cwd = std::filesystem::current_path(error).string();
-    const std::string gone = Canonical(folder);
-    if (error || !IsSameOrInside(cwd, gone))
-        return;
-    const std::string parent = ParentOf(gone);
-    if (::chdir(parent.c_str()) == 0)
-        g_TraceLog.Trace("CLocalFileOp: working folder moved to %s", parent.c_str());
-    else
-        g_TraceLog.Trace("CLocalFileOp: cannot leave %s: %s", gone.c_str(), ErrorText(errno).c_str());
-}
-
 // ---- Part files ------------------------------------------------------------
 
 // The target's name as part of a part file's name, cut (at a character
@@ -594,14 +578,14 @@ bool RemoveTree(const std::string& path)
         if (!RemoveTree(WithSlash(path) + name))
             return false;
     }
-    LeaveFolder(path);
+    LeaveLocalFolder(path);
     return ::rmdir(path.c_str()) == 0 || FailDelete(path, errno);
 }
 
 bool MoveToTrash(const std::string& path)
 {
     if (IsRealFolder(path))
-        LeaveFolder(path);
+        LeaveLocalFolder(path);
     if (QFile::moveToTrash(PathText(path)))
         return true;
     g_TraceLog.Message("Cannot move %s to the Trash", path.c_str());
@@ -638,7 +622,7 @@ Outcome MoveEntry(const std::string& source, const std::string& targetFolder, co
     if (placement != Placement::Merge) {
         const long long bytes = TotalBytes(source);
         if (S_ISDIR(st.st_mode))
-            LeaveFolder(source);
+            LeaveLocalFolder(source);
         const int error = placement == Placement::New
                               ? RenameNoReplace(source, target)
                               : (::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno);
@@ -856,4 +840,18 @@ int ReadFolderNames(const std::string& folder, std::vector<std::string>& names)
     ::closedir(dir);
     std::sort(names.begin(), names.end());
     return error;
+}
+
+void LeaveLocalFolder(const std::string& folder)
+{
+    std::error_code error;
+    const std::string cwd = std::filesystem::current_path(error).string();
+    const std::string gone = Canonical(folder);
+    if (error || !IsSameOrInside(cwd, gone))
+        return;
+    const std::string parent = ParentOf(gone);
+    if (::chdir(parent.c_str()) == 0)
+        g_TraceLog.Trace("CLocalFileOp: working folder moved to %s", parent.c_str());
+    else
+        g_TraceLog.Trace("CLocalFileOp: cannot leave %s: %s", gone.c_str(), ErrorText(errno).c_str());
 }

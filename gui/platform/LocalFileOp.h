@@ -82,3 +82,8 @@ std::string CreatePartFile(const std::string& target);
 // before anything changes there, so that nothing made while walking it is
 // read back. 0, or the errno of the failure (a read error is not the end).
 int ReadFolderNames(const std::string& folder, std::vector<std::string>& names);
+
+// A process whose working folder is removed or moved away is left with
+// relative paths that lead nowhere: when it works in `folder` or below, it
+// goes to the folder's parent first.
+void LeaveLocalFolder(const std::string& folder);

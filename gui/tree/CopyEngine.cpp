@@ -42,15 +42,10 @@ bool IsLocal(int handle)
     return handle <= 0;
 }
 
-std::string SeparatorFor(int handle)
-{
-    return IsLocal(handle) ? std::string("/") : g_GetSeparator(handle);
-}
-
+// The folder with the separator of its place at its end.
 std::string WithSeparator(std::string folder, int handle)
 {
-    if (!EndsWithSeparator(folder))
-        folder += SeparatorFor(handle);
+    CDriveView::AppendSeparator(folder, handle);
     return folder;
 }
 
@@ -148,7 +143,7 @@ bool CDriveView::IsFreshRemoteFolder(int handle, const std::string& folder) cons
 std::string CDriveView::CheckFileName(const std::string& path, int handle)
 {
     const bool local = IsLocal(handle);
-    const std::string separator = SeparatorFor(handle);
+    const std::string separator = g_GetSeparator(handle);
     std::string folder = path;
     std::string name;
     const size_t cut = path.rfind(separator);
@@ -259,7 +254,7 @@ bool CDriveView::DoPaste(const std::string& source, const std::string& target, i
     const bool bothLocal = IsLocal(sourceHandle) && IsLocal(targetHandle);
     const bool sameSession = !IsLocal(sourceHandle) && sourceHandle == targetHandle;
     if (bothLocal || sameSession) {
-        const std::string separator = SeparatorFor(targetHandle);
+        const std::string separator = g_GetSeparator(targetHandle);
         if (isFolder && target == source)
             return ShowMoveRefusal(target, move, false) != 0;
         const bool inside = target.compare(0, source.size() + separator.size(), source + separator) == 0

@@ -22,7 +22,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-#include <sys/stat.h>
 
 using namespace drivetree;
 
@@ -36,12 +35,6 @@ std::string WithoutTrailingSeparator(std::string path)
     while (path.size() > 1 && EndsWithSeparator(path))
         path.pop_back();
     return path;
-}
-
-bool IsLocalFolder(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -239,7 +232,7 @@ bool CDriveView::ProcessHDROP(const QMimeData* data, QTreeWidgetItem* target, bo
     // Read before the paste: a moved folder is not there afterwards.
     std::vector<std::string> folders;
     for (const std::string& path : paths) {
-        if (IsLocalFolder(path))
+        if (m_pDoc->IsLocalDirectory(path))
             folders.push_back(path);
     }
     bool ok = true;
@@ -259,7 +252,7 @@ bool CDriveView::ProcessHDROP(const QMimeData* data, QTreeWidgetItem* target, bo
             const std::string& path = paths[i];
             g_TraceLog.Trace("%u) %s", static_cast<unsigned>(i), path.c_str());
             const std::string name = LastComponent(path);
-            const bool isFolder = IsLocalFolder(path);
+            const bool isFolder = m_pDoc->IsLocalDirectory(path);
             const std::string destination = targetWithSeparator + name;
             g_TraceLog.Trace("CDriveView::ProcessHDROP: Copy %s to %s, isDir = %d", path.c_str(),
                              destination.c_str(), isFolder ? 1 : 0);
