@@ -33,9 +33,7 @@ std::string CSession::GetReplyString()
 {
     if (m_nFtpHandle <= 0)
         return {};
-    char buffer[1024] = {};
-    const int length = BusyCall(*this, [&] { return ftp_copyreplystr(m_nFtpHandle, buffer, sizeof buffer); });
-    std::string text = BufferText(buffer, sizeof buffer, length);
+    std::string text = session_detail::LastReplyText(m_nFtpHandle);
     if (!text.empty())
         g_TraceLog.Message("%s", text.c_str());
     return text;

@@ -162,7 +162,7 @@ private:
     // first failure disconnects and is returned.
     int ReplayGateLogins();
     void RestoreAfterReconnect(int& cc);
-    void SelectTransferType(int type, const std::string& name);
+    bool SelectTransferType(int type, const std::string& name);
 };
 
 // Raises a session's busy count for the lifetime of the object.

@@ -3,6 +3,8 @@
 
 #include "FtpSession.h"
 
+#include <netvo32.h>
+
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -32,6 +34,14 @@ inline std::string BufferText(const char* buffer, size_t size, int reported)
         return {};
     const size_t limit = std::min(static_cast<size_t>(reported), size);
     return std::string(buffer, strnlen(buffer, limit));
+}
+
+// The last reply the server sent on a handle, as text, without showing it.
+inline std::string LastReplyText(int handle)
+{
+    char buffer[1024] = {};
+    const int length = ftp_copyreplystr(handle, buffer, sizeof buffer);
+    return BufferText(buffer, sizeof buffer, length);
 }
 
 }  // namespace session_detail

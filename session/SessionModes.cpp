@@ -7,20 +7,8 @@
 
 #include <netvo32.h>
 
-using session_detail::BufferText;
 using session_detail::BusyCall;
-
-namespace {
-
-// The last reply on a handle, without showing it.
-std::string LastReply(int handle)
-{
-    char buffer[1024] = {};
-    const int length = ftp_copyreplystr(handle, buffer, sizeof buffer);
-    return BufferText(buffer, sizeof buffer, length);
-}
-
-}  // namespace
+using session_detail::LastReplyText;
 
 int CSession::SetAscii()
 {
@@ -28,12 +16,12 @@ int CSession::SetAscii()
     // The library sends TYPE only when the type changes; an unchanged type
     // has no reply of its own, and the previous command's must not show
     // again as if it were this one's.
-    const std::string before = LastReply(m_nFtpHandle);
+    const std::string before = LastReplyText(m_nFtpHandle);
     const int cc = BusyCall(*this, [&] { return ftp_setascii(m_nFtpHandle); });
     if (cc == 0)
         m_bBinary = false;
     g_TraceLog.Trace("SetAscii: cc = %d", cc);
-    if (cc != 0 || LastReply(m_nFtpHandle) != before)
+    if (cc != 0 || LastReplyText(m_nFtpHandle) != before)
         GetReplyString();
     return cc;
 }
@@ -41,12 +29,12 @@ int CSession::SetAscii()
 int CSession::SetBinary()
 {
     EnsureAlive();
-    const std::string before = LastReply(m_nFtpHandle);
+    const std::string before = LastReplyText(m_nFtpHandle);
     const int cc = BusyCall(*this, [&] { return ftp_setbinary(m_nFtpHandle); });
     if (cc == 0)
         m_bBinary = true;
     g_TraceLog.Trace("SetBinary: cc = %d", cc);
-    if (cc != 0 || LastReply(m_nFtpHandle) != before)
+    if (cc != 0 || LastReplyText(m_nFtpHandle) != before)
         GetReplyString();
     return cc;
 }

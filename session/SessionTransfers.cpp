@@ -13,20 +13,25 @@
 using session_detail::BusyCall;
 
 // `name` is the file the type is judged by: the first file argument of the
-// transfer.
-void CSession::SelectTransferType(int type, const std::string& name)
+// transfer. True when ASCII was chosen; false for binary, and where nothing
+// chose (automatic selection off) and the set type stays.
+bool CSession::SelectTransferType(int type, const std::string& name)
 {
     if (type == TransferAscii) {
         SetAscii();
-    } else if (type == TransferBinary) {
+        return true;
+    }
+    if (type == TransferBinary) {
         SetBinary();
     } else if (!m_bAutoAscii) {
         EnsureAlive();  // keep whatever type is set
     } else if (IsAsciiFile(name) != 0) {
         SetAscii();
+        return true;
     } else {
         SetBinary();
     }
+    return false;
 }
 
 int CSession::GetFile(const std::string& remote, const std::string& local, int type)
@@ -76,12 +81,11 @@ int CSession::RestartGetFile(const std::string& remote, const std::string& local
 #ifndef TAVO_MARLO32
 int CSession::RemotePutFile(int destHandle, const std::string& source, const std::string& dest, int type)
 {
-    SelectTransferType(type, source);
+    // The library sets one type on both servers itself: the one chosen
+    // here, or binary where nothing chose (a copy must not change bytes).
+    const bool ascii = SelectTransferType(type, source);
     if (CSession* target = g_GetSession(destHandle))
         target->SelectTransferType(type, source);
-    // The library sets one type on both servers itself: the one chosen
-    // above, or binary where nothing chose (a copy must not change bytes).
-    const bool ascii = type == TransferAscii || (type == TransferAuto && m_bAutoAscii && IsAsciiFile(source) != 0);
     return BusyCall(*this, [&] {
         return ftp_RemotePut(m_nFtpHandle, destHandle, source.c_str(), dest.c_str(), ascii ? 0 : 1, 0);
     });

@@ -96,14 +96,6 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QIcon CFileListModel::DimmedIcon(const QIcon& icon)
-{
-    QIcon dimmed;
-    for (const int size : {16, 32, 48})
-        dimmed.addPixmap(icon.pixmap(size, QIcon::Disabled));
-    return dimmed;
-}
-
 void CFileListModel::SetCut(const std::vector<int>& rows)
 {
     ClearCut();

@@ -7,7 +7,6 @@
 #include "FileListItem.h"
 
 #include <QAbstractTableModel>
-#include <QIcon>
 
 #include <functional>
 #include <vector>
@@ -61,7 +60,6 @@ private:
         bool cut = false;
     };
     int IconOf(const Row& row) const;
-    static QIcon DimmedIcon(const QIcon& icon);
 
     std::vector<Row> m_rows;
     std::function<int(const FileListItem&)> m_resolver;

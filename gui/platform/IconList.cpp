@@ -91,3 +91,11 @@ QIcon CIconList::Icon(int index) const
 {
     return index >= 0 && index < Count() ? m_icons[static_cast<size_t>(index)] : QIcon();
 }
+
+QIcon DimmedIcon(const QIcon& icon)
+{
+    QIcon dimmed;
+    for (const int size : {16, 22, 24, 32, 48})
+        dimmed.addPixmap(icon.pixmap(size, QIcon::Disabled));
+    return dimmed;
+}

@@ -40,5 +40,8 @@ private:
     QHash<QString, int> m_index;
 };
 
+// The icon as drawn for an item that was cut and waits to be pasted.
+QIcon DimmedIcon(const QIcon& icon);
+
 // The type name shown for folders, local and remote alike.
 inline constexpr const char* kFolderTypeName = "File Folder";

@@ -156,7 +156,7 @@ QMenu* CDriveView::BuildContextMenu(QTreeWidgetItem* item)
             }
         };
     };
-    const bool copyable = item && item->parent() && GetItemData(item) && !IsPlaceholder(item);
+    const bool copyable = CanCopyItem(item);
     QAction* cut = menu->addAction(QStringLiteral("Cu&t"));
     cut->setEnabled(copyable);
     connect(cut, &QAction::triggered, this, onItem(&CDriveView::OnEditCut));

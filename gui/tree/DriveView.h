@@ -160,6 +160,8 @@ public:
     // --- Clipboard ------------------------------------------------------------
     // A data source for one folder item; nullptr for volumes and servers.
     COleDS* CreateOleDS(QTreeWidgetItem* item, bool cut);
+    // A folder below a volume or server: what Copy and Cut can take.
+    static bool CanCopyItem(QTreeWidgetItem* item);
     bool CanEditCopy() const;
     void OnEditCopy();
     void OnEditCut();

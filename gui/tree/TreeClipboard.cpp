@@ -7,6 +7,7 @@
 #include "DriveViewText.h"
 
 #include "FtpSession.h"
+#include "IconList.h"
 #include "OleDS.h"
 #include "Prompt.h"
 #include "SessionRegistry.h"
@@ -65,10 +66,14 @@ COleDS* CDriveView::CreateOleDS(QTreeWidgetItem* item, bool cut)
     return new COleDS(header, {record});
 }
 
+bool CDriveView::CanCopyItem(QTreeWidgetItem* item)
+{
+    return item && item->parent() && !IsPlaceholder(item) && GetItemData(item);
+}
+
 bool CDriveView::CanEditCopy() const
 {
-    QTreeWidgetItem* item = currentItem();
-    return item && item->parent() && !IsPlaceholder(item) && GetItemData(item);
+    return CanCopyItem(currentItem());
 }
 
 void CDriveView::OnEditCopy()
@@ -93,11 +98,7 @@ void CDriveView::OnEditCut()
     // Drawn dimmed until it is pasted or the clipboard holds something else.
     m_hCutItem = item;
     item->setData(0, kUndimmedIconRole, item->icon(0));
-    const QIcon icon = item->icon(0);
-    QIcon dimmed;
-    for (const int size : {16, 22, 24, 32})
-        dimmed.addPixmap(icon.pixmap(size, QIcon::Disabled));
-    item->setIcon(0, dimmed);
+    item->setIcon(0, DimmedIcon(item->icon(0)));
     item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
 }
 
