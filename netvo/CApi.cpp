@@ -104,6 +104,7 @@ NETVO_API const char* netvo_strerror(int code) { return ResultText(code); }
 NETVO_API const char* netvo_version(void) { return "netvo32 1.0"; }
 NETVO_API void netvo_setwaithook(netvo_waithook hook, void* context) { SetWaitHook(hook, context); }
 NETVO_API void netvo_setdefaulttimeout(int seconds) { SetDefaultTimeout(seconds); }
+NETVO_API int netvo_pause(int handle, int milliseconds) { return Pause(handle, milliseconds); }
 
 NETVO_API int netvo_release(int handle)
 {

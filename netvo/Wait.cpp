@@ -28,6 +28,15 @@ void SetWaitHook(netvo_waithook hook, void* context)
 void SetDefaultTimeout(int seconds) { g_defaultTimeout = seconds > 0 ? seconds : 60; }
 int DefaultTimeout() { return g_defaultTimeout; }
 
+int Pause(int handle, int milliseconds)
+{
+    if (milliseconds <= 0)
+        return 0;
+    Op op(handle, false, std::chrono::milliseconds(milliseconds));
+    int rc = op.Wait(nullptr, 0, op.Timeout());
+    return rc == NETVO_E_TIMEOUT ? 0 : rc;
+}
+
 Op::Op(int handle, bool statusbox, int timeoutSeconds)
     : m_handle(handle),
       m_statusbox(statusbox),

@@ -13,6 +13,8 @@ namespace netvo {
 void SetWaitHook(netvo_waithook hook, void* context);
 void SetDefaultTimeout(int seconds);
 int DefaultTimeout();
+// Sleeps, calling the hook each slice; 0, or NETVO_E_ABORTED when it asks.
+int Pause(int handle, int milliseconds);
 
 class Op {
 public:

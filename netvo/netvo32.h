@@ -74,6 +74,13 @@ NETVO_API const char* netvo_version(void);
 typedef int (*netvo_waithook)(int handle, long long done, long long total, int statusbox, void* context);
 NETVO_API void netvo_setwaithook(netvo_waithook hook, void* context);
 
+/* Sleeps for the given time while calling the wait hook as a blocking call
+ * does (handle may be 0 when the pause belongs to no connection). Returns 0
+ * after the full pause, NETVO_E_ABORTED as soon as the hook asks to abort.
+ * Lets a caller's own waits (a pause between retries) be cancelled the same
+ * way as the library's. */
+NETVO_API int netvo_pause(int handle, int milliseconds);
+
 /* Process-wide timeout in seconds (default 60); values <= 0 restore 60. */
 NETVO_API void netvo_setdefaulttimeout(int seconds);
 
