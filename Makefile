@@ -55,7 +55,7 @@ fuzz:
 	done
 
 bench: build
-	@scripts/install-deps curl lftp vsftpd
+	@scripts/install-deps curl lftp vsftpd libsodium23
 	bench/run
 
 # Folder paste through Tavo's copy engine against lftp's mirror.

@@ -1,14 +1,24 @@
-"""What the transfer benchmarks share: a vsftpd on 127.0.0.1, the placement
-of server and clients on the cores, and the timing of one client process.
-Used by bench/run and bench/paste-run."""
+"""What the transfer benchmarks share: vsftpd and pure-ftpd on 127.0.0.1, the
+placement of server and clients on the cores, and the timing of one client
+process. Used by bench/run and bench/paste-run."""
 
+with __import__("warnings").catch_warnings():
+    __import__("warnings").simplefilter("ignore", DeprecationWarning)
+    import crypt  # deprecated in 3.11, still the way to make a crypt(3) hash
 import ctypes
 import os
 import resource
+import shutil
 import signal
 import socket
 import subprocess
 import time
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# Debian's vsftpd and pure-ftpd packages exclude each other. vsftpd is
+# installed (its package makes the "ftp" user its anonymous login needs);
+# pure-ftpd, which needs no user of its own here, is unpacked instead.
+UNPACKED = os.path.join(TOP, ".cache", "bench-servers")
 
 PR_SET_PDEATHSIG = 1
 _libc = ctypes.CDLL(None, use_errno=True)
@@ -58,7 +68,41 @@ def wait_for_listener(port, seconds=10.0):
                     return
         except OSError:
             time.sleep(0.05)
-    raise RuntimeError("vsftpd did not answer on port %d" % port)
+    raise RuntimeError("the server did not answer on port %d" % port)
+
+
+def server_program(program, package):
+    """The path of a server program: the installed one, or the one in the
+    package's files unpacked (not installed) under .cache/."""
+    installed = shutil.which(program) or shutil.which(program, path="/usr/sbin:/usr/bin")
+    if installed:
+        return installed
+    folder = os.path.join(UNPACKED, package)
+    for sub in ("usr/sbin", "usr/bin"):
+        candidate = os.path.join(folder, sub, program)
+        if os.access(candidate, os.X_OK):
+            return candidate
+    download = os.path.join(UNPACKED, "download")
+    os.makedirs(download, exist_ok=True)
+    subprocess.run(["apt-get", "download", package], cwd=download, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deb = [f for f in os.listdir(download) if f.startswith(package + "_") and f.endswith(".deb")]
+    if not deb:
+        raise RuntimeError("apt-get download %s gave no package" % package)
+    subprocess.run(["dpkg-deb", "-x", os.path.join(download, sorted(deb)[-1]), folder], check=True)
+    return server_program(program, package)
+
+
+def package_version(package):
+    """The Debian version of the installed or unpacked package."""
+    done = subprocess.run(["dpkg-query", "-W", "-f=${Status} ${Version}", package], stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL)
+    status = done.stdout.decode()
+    if "install ok installed" in status:
+        return status.split()[-1]
+    download = os.path.join(UNPACKED, "download")
+    debs = sorted(f for f in os.listdir(download) if f.startswith(package + "_")) if os.path.isdir(download) else []
+    return debs[-1].split("_")[1] if debs else "?"
 
 
 class Vsftpd:
@@ -67,7 +111,13 @@ class Vsftpd:
     `options` adds vsftpd.conf settings or replaces the ones below by name
     (for instance the command log)."""
 
+    name = "vsftpd"
+    user = "anonymous"
+    password = "bench"
+
     def __init__(self, work, cpus=None, options=None):
+        program = server_program("vsftpd", "vsftpd")
+        self.version = "vsftpd " + package_version("vsftpd")
         self.root = os.path.join(work, "root")
         self.upload = os.path.join(self.root, "up")
         empty = os.path.join(work, "empty")
@@ -93,7 +143,7 @@ class Vsftpd:
         conf = os.path.join(work, "vsftpd.conf")
         with open(conf, "w") as f:
             f.write("\n".join("%s=%s" % item for item in settings) + "\n")
-        self.proc = subprocess.Popen(["vsftpd", conf], stdin=subprocess.DEVNULL, preexec_fn=server_start(cpus))
+        self.proc = subprocess.Popen([program, conf], stdin=subprocess.DEVNULL, preexec_fn=server_start(cpus))
         try:
             wait_for_listener(self.port)
         except Exception:
@@ -113,6 +163,57 @@ class Vsftpd:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+
+
+class PureFtpd:
+    """pure-ftpd on loopback with one virtual user whose home is the root.
+    It names no size in its 150 reply, unlike vsftpd."""
+
+    name = "pure-ftpd"
+    user = "bench"
+    password = "bench"
+
+    def __init__(self, work, cpus=None):
+        program = server_program("pure-ftpd", "pure-ftpd")
+        pure_pw = server_program("pure-pw", "pure-ftpd")
+        self.version = "pure-ftpd " + package_version("pure-ftpd")
+        self.root = os.path.join(work, "pure-root")
+        self.upload = os.path.join(self.root, "up")
+        os.makedirs(self.upload)
+        self.port = free_port()
+        users = os.path.join(work, "pure.passwd")
+        database = os.path.join(work, "pure.pdb")
+        subprocess.run([pure_pw, "useradd", self.user, "-u", "nobody", "-g", "nogroup", "-d", self.root,
+                        "-f", users], input=("%s\n%s\n" % (self.password, self.password)).encode(), check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # pure-pw hashes with scrypt, which costs each login seconds of CPU
+        # time on a busy machine; a SHA-512 crypt hash keeps logins cheap,
+        # so that the bench times transfers.
+        with open(users) as f:
+            fields = f.read().strip().split(":")
+        fields[1] = crypt.crypt(self.password, crypt.mksalt(crypt.METHOD_SHA512))
+        with open(users, "w") as f:
+            f.write(":".join(fields) + "\n")
+        subprocess.run([pure_pw, "mkdb", database, "-f", users], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.proc = subprocess.Popen([program, "-S", "127.0.0.1,%d" % self.port, "-l", "puredb:" + database,
+                                      "-E", "-A", "-H", "-c", "20", "-C", "20"],
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, preexec_fn=server_start(cpus))
+        try:
+            wait_for_listener(self.port)
+        except Exception:
+            self.stop()
+            raise
+
+    def finish_tree(self):
+        # The virtual user writes as nobody.
+        for folder, _, files in os.walk(self.root):
+            os.chmod(folder, 0o777)
+            for f in files:
+                os.chmod(os.path.join(folder, f), 0o644)
+
+    stop = Vsftpd.stop
 
 
 def run_measured(argv, cpus=None, timeout=900, env=None):
