@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 
 using namespace netvo;
 
@@ -39,6 +40,22 @@ int Call(F&& body) noexcept
     }
 }
 
+// When the control connection gave up for a reason its code does not tell
+// (a reply that never ended, endless preliminary replies), that reason
+// replaces the code's general text at the end of the failure text.
+int Explained(const ControlConnection& control, int rc)
+{
+    if ((rc != NETVO_E_TIMEOUT && rc != NETVO_E_PROTOCOL) || control.Failure().empty())
+        return rc;
+    const std::string& text = LastError();
+    const std::string_view general = ResultText(rc);
+    if (text.size() < general.size() || text.compare(text.size() - general.size(), general.size(), general) != 0)
+        return rc;
+    return SetLastError(rc, text.substr(0, text.size() - general.size()) + control.Failure());
+}
+
+// For calls that may run while a stream is open: settings, queries that do
+// not talk to the server, and the stream calls themselves.
 template <typename F>
 int WithAnySession(int handle, F&& body) noexcept
 {
@@ -46,7 +63,8 @@ int WithAnySession(int handle, F&& body) noexcept
         std::shared_ptr<Session> s = FindSession(handle);
         if (!s)
             return SetLastError(NETVO_E_BADHANDLE, "handle " + std::to_string(handle) + ": unknown connection handle");
-        return body(*s);
+        s->control.ClearFailure();
+        return Explained(s->control, body(*s));
     });
 }
 
@@ -89,6 +107,7 @@ int Open(const char* host, int port) noexcept
         Op op = s->MakeOp();
         int rc = s->Connect(op);
         if (rc != 0) {
+            rc = Explained(s->control, rc);
             RemoveSession(s->Id());
             return rc;
         }
@@ -132,7 +151,7 @@ NETVO_API int ftp_copyreplystr(int handle, char* buf, int size)
 
 NETVO_API int ftp_relogin(int handle, const char* user, const char* password, const char* account)
 {
-    return WithAnySession(handle, [&](Session& s) {
+    return WithSession(handle, [&](Session& s) {
         if (!user || !*user)
             return s.Fail(NETVO_E_BADARG, "USER");
         Op op = s.MakeOp();
@@ -162,7 +181,11 @@ NETVO_API int ftp_quit(int handle) { return ftp_Logout(handle); }
 
 NETVO_API int ftp_isconnected(int handle)
 {
-    int rc = WithAnySession(handle, [](Session& s) { return s.control.CheckAlive() ? 1 : 0; });
+    // With a stream open the replies on the control connection are the
+    // stream's: look, but take nothing.
+    int rc = WithAnySession(handle, [](Session& s) {
+        return (s.stream ? s.control.PeekAlive() : s.control.CheckAlive()) ? 1 : 0;
+    });
     return rc > 0 ? 1 : 0;
 }
 
@@ -386,7 +409,8 @@ int Remote(int src, int dest, const char* source, const char* destName, int bina
             return from.Fail(NETVO_E_BADARG, "server to server: same handle twice");
         if (to->stream)
             return to->Fail(NETVO_E_STATE, "a transfer stream is open");
-        return RemoteCopy(from, *to, source, destName, binary != 0, mode, offset);
+        to->control.ClearFailure();
+        return Explained(to->control, RemoteCopy(from, *to, source, destName, binary != 0, mode, offset));
     });
 }
 
@@ -440,22 +464,22 @@ NETVO_API int ftp_mput(int handle, const char* pattern, int /*reserved*/)
 
 NETVO_API int ftp_openreadfordir(int handle, const char* remote)
 {
-    return WithAnySession(handle, [&](Session& s) { return OpenStream(s, StreamKind::List, remote); });
+    return WithSession(handle, [&](Session& s) { return OpenStream(s, StreamKind::List, remote); });
 }
 
 NETVO_API int ftp_openreadforlist(int handle, const char* remote)
 {
-    return WithAnySession(handle, [&](Session& s) { return OpenStream(s, StreamKind::NameList, remote); });
+    return WithSession(handle, [&](Session& s) { return OpenStream(s, StreamKind::NameList, remote); });
 }
 
 NETVO_API int ftp_openreadforget(int handle, const char* remote)
 {
-    return WithAnySession(handle, [&](Session& s) { return OpenStream(s, StreamKind::Get, remote); });
+    return WithSession(handle, [&](Session& s) { return OpenStream(s, StreamKind::Get, remote); });
 }
 
 NETVO_API int ftp_openwriteforput(int handle, const char* remote, int append)
 {
-    return WithAnySession(handle, [&](Session& s) {
+    return WithSession(handle, [&](Session& s) {
         return OpenStream(s, append ? StreamKind::Append : StreamKind::Put, remote);
     });
 }
@@ -483,7 +507,7 @@ NETVO_API int ftp_closewrite(int handle)
 NETVO_API long long ftp_GetFileSize(int handle, const char* remote)
 {
     long long size = 0;
-    int rc = WithAnySession(handle, [&](Session& s) { return FileSize(s, remote, size); });
+    int rc = WithSession(handle, [&](Session& s) { return FileSize(s, remote, size); });
     return rc == 0 ? size : 0;
 }
 

@@ -3,9 +3,19 @@
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <optional>
 #include <sys/socket.h>
 
 namespace netvo {
+
+namespace {
+
+std::string Duration(std::chrono::milliseconds d)
+{
+    return d.count() % 1000 == 0 ? std::to_string(d.count() / 1000) + " s" : std::to_string(d.count()) + " ms";
+}
+
+}  // namespace
 
 int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
 {
@@ -18,6 +28,7 @@ int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
     ::setsockopt(m_fd.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     m_peer = PeerAddress(m_fd.Get());
     m_local = LocalAddress(m_fd.Get());
+    m_preliminaries = 0;
     Reply greeting;
     do {
         rc = Read(greeting, op);
@@ -35,17 +46,27 @@ void ControlConnection::Close()
 {
     m_fd.Close();
     m_framer.Reset();
+    m_unsure = false;
+}
+
+int ControlConnection::GiveUp(int code, std::string why)
+{
+    Close();
+    m_failure = std::move(why);
+    return code;
 }
 
 bool ControlConnection::PullAvailable()
 {
+    // Bounded, so that a server flooding the connection cannot keep us here.
     char buffer[4096];
-    for (;;) {
+    for (int round = 0; round < 16;) {
         ssize_t n = ::recv(m_fd.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) {
             m_framer.Append(buffer, static_cast<size_t>(n));
             if (static_cast<size_t>(n) < sizeof buffer)
                 return true;
+            ++round;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -54,6 +75,7 @@ bool ControlConnection::PullAvailable()
             return true;
         return false;
     }
+    return true;
 }
 
 void ControlConnection::DiscardStale()
@@ -72,6 +94,31 @@ void ControlConnection::DiscardStale()
     }
 }
 
+bool ControlConnection::TakeArrived(Reply& reply)
+{
+    if (!IsOpen())
+        return false;
+    const bool open = PullAvailable();
+    switch (m_framer.Next(reply)) {
+    case ReplyFramer::Status::Ready:
+        m_last = reply;
+        if (reply.Preliminary() && ++m_preliminaries > kMaxPreliminary) {
+            GiveUp(NETVO_E_PROTOCOL, "the server sent more than " + std::to_string(kMaxPreliminary) +
+                                         " preliminary replies");
+            return false;
+        }
+        return true;
+    case ReplyFramer::Status::Error:
+        Close();
+        return false;
+    case ReplyFramer::Status::NeedMore:
+        break;
+    }
+    if (!open)
+        Close();
+    return false;
+}
+
 int ControlConnection::Send(std::string_view line, Op& op)
 {
     if (line.find_first_of("\r\n") != std::string_view::npos)
@@ -81,6 +128,25 @@ int ControlConnection::Send(std::string_view line, Op& op)
     DiscardStale();
     if (!IsOpen())
         return NETVO_E_CLOSED;
+    // Nothing after a QUIT is read, so it needs the stream in step no more.
+    if (m_unsure && line != "QUIT") {
+        int rc = Resync(op);
+        if (rc != 0)
+            return rc;
+    }
+    return SendLine(line, op);
+}
+
+int ControlConnection::SendAbort(Op& op)
+{
+    if (!IsOpen())
+        return NETVO_E_NOTCONNECTED;
+    return SendLine("ABOR", op);
+}
+
+int ControlConnection::SendLine(std::string_view line, Op& op)
+{
+    m_preliminaries = 0;
     std::string wire;
     wire.reserve(line.size() + 2);
     wire.append(line);
@@ -89,6 +155,33 @@ int ControlConnection::Send(std::string_view line, Op& op)
     if (rc == NETVO_E_CLOSED || rc == NETVO_E_TIMEOUT)
         Close();
     return rc;
+}
+
+int ControlConnection::Resync(Op& op)
+{
+    m_unsure = false;
+    int rc = SendLine("NOOP", op);
+    if (rc != 0)
+        return rc;
+    // The server answers in order, so every reply before the NOOP's 200
+    // belongs to what was abandoned (an abort's late answers).
+    for (int leftovers = 0;; ++leftovers) {
+        Reply reply;
+        rc = ReadInto(reply, op, op.Timeout(), true);
+        if (rc != 0)
+            return rc;
+        if (reply.code == 200) {
+            m_preliminaries = 0;
+            return 0;
+        }
+        if (reply.code == 421) {
+            Close();
+            return NETVO_E_CLOSED;
+        }
+        if (leftovers >= kMaxPreliminary)
+            return GiveUp(NETVO_E_PROTOCOL, "no answer to NOOP among " + std::to_string(leftovers + 1) +
+                                                " leftover replies");
+    }
 }
 
 int ControlConnection::Read(Reply& reply, Op& op) { return ReadInto(reply, op, op.Timeout(), true); }
@@ -100,13 +193,26 @@ int ControlConnection::ReadWithin(Reply& reply, Op& op, std::chrono::millisecond
 
 int ControlConnection::ReadInto(Reply& reply, Op& op, std::chrono::milliseconds bound, bool closeOnTimeout)
 {
+    using Clock = Op::Clock;
     if (!IsOpen())
         return NETVO_E_NOTCONNECTED;
+    // Two bounds: the silence before the reply (and between its bytes) is
+    // `bound`; the reply as a whole, from its first byte, gets a few
+    // timeouts, so that a server trickling bytes or lines forever is cut off.
+    const std::chrono::milliseconds replyLimit = op.Timeout() * kReplyTimeouts;
+    auto idleSince = Clock::now();
+    std::optional<Clock::time_point> begun;
+    if (!m_framer.Empty())
+        begun = idleSince;
+    bool wokeEmpty = false;
     char buffer[8192];
     for (;;) {
         switch (m_framer.Next(reply)) {
         case ReplyFramer::Status::Ready:
             m_last = reply;
+            if (reply.Preliminary() && ++m_preliminaries > kMaxPreliminary)
+                return GiveUp(NETVO_E_PROTOCOL, "the server sent more than " + std::to_string(kMaxPreliminary) +
+                                                    " preliminary replies");
             return 0;
         case ReplyFramer::Status::Error:
             Close();
@@ -114,9 +220,13 @@ int ControlConnection::ReadInto(Reply& reply, Op& op, std::chrono::milliseconds 
         case ReplyFramer::Status::NeedMore:
             break;
         }
-        ssize_t n = ::recv(m_fd.Get(), buffer, sizeof buffer, 0);
+        ssize_t n = ::recv(m_fd.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) {
             m_framer.Append(buffer, static_cast<size_t>(n));
+            idleSince = Clock::now();
+            if (!begun)
+                begun = idleSince;
+            wokeEmpty = false;
             continue;
         }
         if (n == 0) {
@@ -129,11 +239,26 @@ int ControlConnection::ReadInto(Reply& reply, Op& op, std::chrono::milliseconds 
             Close();
             return NETVO_E_CLOSED;
         }
-        int w = op.WaitFd(m_fd.Get(), POLLIN, bound);
+        // poll() said readable, yet there was nothing: do not spin on it.
+        if (wokeEmpty && op.Nap() != 0) {
+            m_unsure = true;  // the reply is still owed
+            return NETVO_E_ABORTED;
+        }
+        auto until = idleSince + bound;
+        const bool replyBinds = begun && *begun + replyLimit <= until;
+        if (replyBinds)
+            until = *begun + replyLimit;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        const int w = left.count() > 0 ? op.WaitFd(m_fd.Get(), POLLIN, left) : NETVO_E_TIMEOUT;
+        if (w == NETVO_E_TIMEOUT && replyBinds)
+            return GiveUp(NETVO_E_TIMEOUT, "the server kept the reply going for more than " + Duration(replyLimit));
         if (w == NETVO_E_TIMEOUT && closeOnTimeout)
             Close();  // a reply may still come; the stream is out of step
+        if (w == NETVO_E_ABORTED)
+            m_unsure = true;  // the reply is still owed
         if (w != 0)
             return w;
+        wokeEmpty = true;
     }
 }
 
@@ -164,6 +289,19 @@ bool ControlConnection::CheckAlive()
     if (readable || !m_framer.Empty())
         DiscardStale();
     return IsOpen();
+}
+
+bool ControlConnection::PeekAlive() const
+{
+    if (!IsOpen())
+        return false;
+    char byte;
+    const ssize_t n = ::recv(m_fd.Get(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n > 0)
+        return true;
+    if (n == 0)
+        return false;
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
 }
 
 }  // namespace netvo

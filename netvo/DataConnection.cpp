@@ -2,6 +2,7 @@
 
 #include "Result.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -12,7 +13,9 @@ namespace netvo {
 
 namespace {
 
-constexpr auto kDrainBound = std::chrono::seconds(3);
+// How long the cleanup after an abort waits for each reply (at most the
+// receive timeout).
+constexpr auto kDrainBound = std::chrono::seconds(2);
 
 bool IsRefusal(int code) { return code >= 500 && code < 600; }
 
@@ -36,29 +39,41 @@ int Listen(Session& s, netvo::Fd& out, Address& bound)
 // Accepts the server's data connection; connections from any other host
 // are closed (they could inject or steal data). The control connection is
 // watched too: a server that cannot connect says so there (425) instead of
-// leaving us waiting for the whole timeout.
+// leaving us waiting for the whole timeout. The timeout counts from the
+// start: neither foreign connections nor chatter on the control connection
+// extend it.
 int AcceptFromPeer(Session& s, Op& op, netvo::Fd& listener, netvo::Fd& out, Reply& early)
 {
+    const auto deadline = Op::Clock::now() + op.Timeout();
+    bool wokeEmpty = false;
     for (;;) {
+        if (wokeEmpty && op.Nap() != 0)
+            return NETVO_E_ABORTED;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Op::Clock::now());
+        if (left.count() <= 0)
+            return NETVO_E_TIMEOUT;
         pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {s.control.Fd(), POLLIN, 0}};
-        int w = op.Wait(fds, 2);
+        int w = op.Wait(fds, 2, left);
         if (w != 0)
             return w;
+        wokeEmpty = false;
         if (fds[1].revents != 0 && !(fds[0].revents & POLLIN)) {
             int rc = s.control.Read(early, op);
             if (rc != 0)
                 return rc;
             if (early.code >= 400)
                 return early.code;
-            continue;  // e.g. a second preliminary reply
+            continue;  // e.g. a second preliminary reply (their number is capped)
         }
         Address from;
         from.length = sizeof from.storage;
         int fd = ::accept4(listener.Get(), reinterpret_cast<sockaddr*>(&from.storage), &from.length,
                            SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED)
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED) {
+                wokeEmpty = errno != EINTR;
                 continue;
+            }
             return NETVO_E_DATACONN;
         }
         netvo::Fd accepted(fd);
@@ -228,39 +243,61 @@ int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason)
         s.control.Close();
         return reason;
     }
+    // The transfer may have ended before we gave up on it: with its final
+    // reply already here, there is nothing left to abort.
+    Reply arrived;
+    while (s.control.TakeArrived(arrived)) {
+        if (!arrived.Preliminary())
+            return reason;
+    }
     AbortAndDrain(s, op);
     return reason;
 }
 
-void AbortAndDrain(Session& s, const Op& op)
+bool AbortAndDrain(Session& s, const Op& op)
 {
     if (!s.control.IsOpen())
-        return;
+        return false;
     // A fresh op: the caller's may be the one the hook aborted.
-    Op drain(op.Handle(), op.Statusbox(), static_cast<int>(kDrainBound.count()));
+    Op drain(op.Handle(), op.Statusbox(), std::min(op.Timeout(), std::chrono::milliseconds(kDrainBound)));
     drain.IgnoreAbort();
-    if (s.control.Send("ABOR", drain) != 0)
-        return;
-    // Either the transfer's final reply (226, or 426/451 after the abort)
-    // then the ABOR reply (225/226), or just the ABOR reply. Whatever comes
-    // late is dropped before the next command.
+    if (s.control.SendAbort(drain) != 0)
+        return false;
+    // Servers answer differently: the transfer's end (426, 451, or 226 when
+    // it had finished) and then the ABOR's own reply (225, 226); or one
+    // reply for both (pure-ftpd: just 226); or, while they take an upload,
+    // nothing until it ends (vsftpd). So one reply is read, a second only
+    // when the first was the failed transfer's, which announces it; when
+    // anything may still be owed the connection stays, and the next command
+    // brings the reply stream back in step first. Nothing here waits long.
     Reply reply;
-    if (s.control.ReadWithin(reply, drain, kDrainBound) != 0) {
-        s.control.Close();
-        return;
+    int rc;
+    do {
+        rc = s.control.ReadWithin(reply, drain, drain.Timeout());
+    } while (rc == 0 && reply.Preliminary());
+    const bool answered = rc == 0;
+    if (rc == 0 && reply.code == 225)
+        return true;  // "no transfer to abort": the transfer's reply came before
+    if (rc == 0 && reply.code >= 400) {
+        do {
+            rc = s.control.ReadWithin(reply, drain, drain.Timeout());
+        } while (rc == 0 && reply.Preliminary());
+        if (rc == 0)
+            return true;
     }
-    while (reply.Preliminary() && s.control.ReadWithin(reply, drain, kDrainBound) == 0) {
-    }
-    if (reply.code != 225)
-        s.control.ReadWithin(reply, drain, kDrainBound);
+    if (s.control.IsOpen())
+        s.control.SetUnsure();
+    return answered;
 }
 
 long ReceiveSome(int fd, char* buffer, size_t size, Op& op)
 {
     for (;;) {
         ssize_t n = ::recv(fd, buffer, size, 0);
-        if (n >= 0)
+        if (n >= 0) {
+            op.Moved();
             return static_cast<long>(n);
+        }
         const int next = op.AwaitRetry(fd, POLLIN);
         if (next == Op::kNotTransient)
             return NETVO_E_CLOSED;

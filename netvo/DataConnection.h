@@ -35,10 +35,13 @@ int SendPort(Session& s, Op& op, const Address& target);
 
 // Sends "REST offset" when offset > 0: 0 when the server takes it.
 int SendRest(Session& s, Op& op, long long offset);
-// Sends ABOR and reads what answers it, each read bounded by a few seconds;
-// a server that stays silent loses its control connection, since its
-// replies could no longer be matched to commands.
-void AbortAndDrain(Session& s, const Op& op);
+// Sends ABOR and reads what answers it, each read bounded by two seconds
+// (at most the receive timeout): one reply, and a second only when the
+// first was a failed transfer's (4xx, 5xx). When a reply may still be owed
+// (none came in time, or the first was a 226 that may be followed by
+// another) the connection stays open and the next command first brings the
+// reply stream back in step. False when the server sent nothing at all.
+bool AbortAndDrain(Session& s, const Op& op);
 
 // Sets up the data connection, sends "REST rest" when rest > 0, then the
 // command, and reads the 1xx reply (accepting the server's connection in
@@ -46,8 +49,9 @@ void AbortAndDrain(Session& s, const Op& op);
 int OpenDataCommand(Session& s, Op& op, const std::string& command, long long rest, DataConnection& dc);
 // Closes the data connection and reads the final reply: 0 for 2xx.
 int CloseDataCommand(Session& s, Op& op, DataConnection& dc);
-// Closes the data connection, sends ABOR and drains the replies with a short
-// bound so the control connection stays usable. Returns `reason`.
+// Closes the data connection and, unless the transfer's final reply has
+// already arrived, sends ABOR and drains the replies with a short bound so
+// the control connection stays usable. Returns `reason`.
 int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason);
 
 // Reads up to `size` bytes: > 0 bytes, 0 at the end, or a negative code.

@@ -6,10 +6,10 @@
 #include "Result.h"
 #include "Transfer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +18,15 @@ namespace netvo {
 
 namespace {
 
+// The bounds of the NLST behind an mget, documented at ftp_mget. A hostile
+// or broken server may list without end; the names are held in memory, so
+// both the count and the text are capped, and the names are packed (below)
+// so that what is held stays about the size of the text.
+constexpr size_t kMaxListedNames = 1000000;
 constexpr size_t kMaxNameListing = 64 * 1024 * 1024;
+// A line longer than any path is not a name a get could use; it is counted,
+// not kept.
+constexpr size_t kMaxNameLength = 4096;
 
 std::string ListCommand(ListKind kind, const char* remote)
 {
@@ -38,38 +46,116 @@ bool ListingFailedDespite226(const Session& s)
     return last.code == 226 && last.Text().find("failed to open directory") != std::string::npos;
 }
 
-// A listing is text whatever TYPE is set: its line ends are converted.
-// The names of an NLST, kept in memory (bounded) for mget.
-int ReceiveNames(Session& s, Op& op, const std::string& command, std::string* text)
+// Names packed end to end, each ended by a NUL, in blocks of 1 MiB: a vector
+// of strings would add 32 bytes or more to every name (several hundred MB
+// for a listing of ten million short names), and blocks grow without ever
+// copying what they hold. Names never contain NUL (such names are unusable
+// and not kept).
+class NameList {
+public:
+    void Add(std::string_view name)
+    {
+        if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() <= name.size()) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(std::max(kBlock, name.size() + 1));
+        }
+        m_blocks.back().append(name).push_back('\0');
+    }
+
+    // Calls f(name) in order until it returns nonzero; returns that.
+    template <class F>
+    int ForEach(F f) const
+    {
+        for (const std::string& block : m_blocks) {
+            for (size_t at = 0; at < block.size();) {
+                const size_t end = block.find('\0', at);
+                if (int rc = f(std::string_view(block).substr(at, end - at)); rc != 0)
+                    return rc;
+                at = end + 1;
+            }
+        }
+        return 0;
+    }
+
+private:
+    static constexpr size_t kBlock = 1024 * 1024;
+    std::vector<std::string> m_blocks;
+};
+
+// Receives an NLST line by line and hands each name that `keep` accepts to
+// `names`. A listing is text whatever TYPE is set: its line ends are
+// converted. Past the bounds above the transfer is aborted.
+template <class Keep>
+int ReceiveNames(Session& s, Op& op, const std::string& command, Keep keep, NameList& names)
 {
     DataConnection dc;
     int rc = OpenDataCommand(s, op, command, 0, dc);
     if (rc != 0)
         return rc;
+    std::string line;       // the line being received
+    bool overlong = false;  // it is longer than any name, and not kept
+    size_t count = 0;
+    long long received = 0;
+    std::string failure;
+    auto endLine = [&] {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() && !overlong)
+            return true;
+        if (++count > kMaxListedNames) {
+            failure = "the listing has more than " + std::to_string(kMaxListedNames) + " names; mget stops there";
+            return false;
+        }
+        if (!overlong && keep(line))
+            names.Add(line);
+        line.clear();
+        overlong = false;
+        return true;
+    };
     if (!dc.Completed()) {
-        {
-            AsciiDecoder decoder;
-            char buffer[64 * 1024 + 1];
-            for (;;) {
-                long n = ReceiveSome(dc.Fd(), buffer, sizeof buffer - 1, op);
-                if (n <= 0) {
-                    rc = static_cast<int>(n);
-                    break;
-                }
-                text->append(buffer, decoder.Decode(buffer, static_cast<size_t>(n), buffer));
-                if (text->size() > kMaxNameListing) {
+        AsciiDecoder decoder;
+        char buffer[64 * 1024 + 1];
+        for (;;) {
+            long n = ReceiveSome(dc.Fd(), buffer, sizeof buffer - 1, op);
+            if (n <= 0) {
+                rc = static_cast<int>(n);
+                if (rc == 0 && (!line.empty() || overlong) && !endLine())
                     rc = NETVO_E_PROTOCOL;
-                    break;
+                break;
+            }
+            received += n;
+            if (received > static_cast<long long>(kMaxNameListing)) {
+                failure = "the listing is larger than " + std::to_string(kMaxNameListing / (1024 * 1024)) +
+                          " MiB; mget stops there";
+                rc = NETVO_E_PROTOCOL;
+                break;
+            }
+            std::string_view chunk(buffer, decoder.Decode(buffer, static_cast<size_t>(n), buffer));
+            while (rc == 0 && !chunk.empty()) {
+                const size_t nl = chunk.find('\n');
+                const std::string_view piece = chunk.substr(0, nl);
+                if (overlong || line.size() + piece.size() > kMaxNameLength) {
+                    overlong = true;
+                    line.clear();
+                } else {
+                    line.append(piece);
                 }
-                if (op.Progress(static_cast<long long>(text->size())) != 0) {
-                    rc = NETVO_E_ABORTED;
+                if (nl == std::string_view::npos)
                     break;
-                }
+                chunk.remove_prefix(nl + 1);
+                if (!endLine())
+                    rc = NETVO_E_PROTOCOL;
+            }
+            if (rc != 0)
+                break;
+            if (op.Progress(received) != 0) {
+                rc = NETVO_E_ABORTED;
+                break;
             }
         }
-        if (rc != 0)
-            return s.Fail(AbortDataCommand(s, op, dc, rc), command);
     }
+    if (rc != 0)
+        return s.Fail(AbortDataCommand(s, op, dc, rc), command, failure);
     rc = CloseDataCommand(s, op, dc);
     if (rc == 0 && ListingFailedDespite226(s))
         return s.Fail(550, command, s.control.Last().lines.front());
@@ -97,31 +183,6 @@ int ListToFile(Session& s, ListKind kind, const char* remote, const char* localF
     return rc;
 }
 
-int ListNames(Session& s, const char* remote, std::vector<std::string>& names)
-{
-    names.clear();
-    if (remote && !SafeArgument(remote))
-        return s.Fail(NETVO_E_BADARG, "NLST");
-    Op op = s.MakeOp();
-    std::string text;
-    int rc = ReceiveNames(s, op, ListCommand(ListKind::Names, remote), &text);
-    if (rc != 0)
-        return rc;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            names.push_back(std::move(line));
-        start = end + 1;
-    }
-    return 0;
-}
-
 int MultiGet(Session& s, const char* pattern)
 {
     if (!pattern || !*pattern || !SafeArgument(pattern))
@@ -137,32 +198,37 @@ int MultiGet(Session& s, const char* pattern)
         wildcard = listed.substr(slash == std::string::npos ? 0 : slash + 1);
         listed = folder;
     }
-    std::vector<std::string> names;
-    int rc = ListNames(s, listed.c_str(), names);
+    // The server chose these names: each is only ever stored under its last
+    // component inside the local folder, and unusable ones are skipped. Only
+    // the names to fetch are kept.
+    auto wanted = [&](std::string_view name) {
+        const std::string local = SafeLastComponent(name);
+        return !local.empty() && SafeArgument(name) && (wildcard.empty() || WildcardMatch(wildcard, local));
+    };
+    NameList names;
+    const std::string command = ListCommand(ListKind::Names, listed.c_str());
+    Op op = s.MakeOp();
+    int rc = ReceiveNames(s, op, command, wanted, names);
     if (rc == 450 || rc == 550)
-        names.clear();  // nothing there
+        names = NameList();  // nothing there
     else if (rc != 0)
         return rc;
     int result = 0;
     int matched = 0;
-    for (const std::string& name : names) {
-        // The server chose these names: each is only ever stored under its
-        // last component inside the local folder, and unusable ones skipped.
-        std::string local = SafeLastComponent(name);
-        if (local.empty() || !SafeArgument(name))
-            continue;
-        if (!wildcard.empty() && ::fnmatch(wildcard.c_str(), local.c_str(), 0) != 0)
-            continue;
-        std::string remote = name;
-        if (!folder.empty() && name.find('/') == std::string::npos)
-            remote = (folder == "/" ? "" : folder) + "/" + name;
+    rc = names.ForEach([&](std::string_view name) {
+        std::string remote(name);
+        if (!folder.empty() && name.find('/') == std::string_view::npos)
+            remote = (folder == "/" ? "" : folder) + "/" + remote;
         ++matched;
-        rc = Get(s, remote.c_str(), local.c_str(), 0);
-        if (rc < 0 && rc != NETVO_E_LOCALFILE)
-            return rc;  // the connection is gone or the user aborted
-        if (rc != 0 && result == 0)
-            result = rc;
-    }
+        const int got = Get(s, remote.c_str(), SafeLastComponent(name).c_str(), 0);
+        if (got < 0 && got != NETVO_E_LOCALFILE)
+            return got;  // the connection is gone or the user aborted
+        if (got != 0 && result == 0)
+            result = got;
+        return 0;
+    });
+    if (rc != 0)
+        return rc;
     if (matched == 0)
         return SetLastError(NETVO_E_NOMATCH, std::string(pattern) + ": no file matches");
     return result;

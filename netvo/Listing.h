@@ -4,15 +4,13 @@
 
 #include "Session.h"
 
-#include <string>
-#include <vector>
-
 namespace netvo {
 
 enum class ListKind { Long, Names };  // LIST or NLST
 
 int ListToFile(Session& s, ListKind kind, const char* remote, const char* localFile);
-int ListNames(Session& s, const char* remote, std::vector<std::string>& names);
+// Lists the pattern's folder (NLST, bounded as ftp_mget documents) and gets
+// the names that match.
 int MultiGet(Session& s, const char* pattern);
 int MultiPut(Session& s, const char* pattern);
 

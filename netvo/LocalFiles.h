@@ -26,4 +26,12 @@ int OpenForGet(std::string& path, long long offset, bool unique);
 
 long long LocalSize(const std::string& path);  // -1 when missing
 
+// Whether `name` matches the shell wildcard `pattern` as fnmatch() without
+// flags decides (`*`, `?`, `[...]` with ranges, `!` or `^` negation and
+// [:classes:], `\` taking the next character literally), but character by
+// character in UTF-8: `?` takes one character, not one byte, whatever the
+// process locale. A byte that is not part of valid UTF-8 is a character of
+// its own, equal only to the same byte.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
 }  // namespace netvo

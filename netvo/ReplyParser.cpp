@@ -239,6 +239,25 @@ std::optional<std::string> ParseMdtm(std::string_view text)
             if (!IsDigit(value[i]))
                 return std::nullopt;
     }
+    // Digits alone are not a time: a broken server's "month 13" or "30
+    // February" would reach callers that turn the stamp into a date and get
+    // a wrong one (or none), so it is refused here. Second 60 is a leap
+    // second.
+    auto field = [&](size_t at, size_t digits) {
+        int n = 0;
+        for (size_t i = at; i < at + digits; ++i)
+            n = n * 10 + (value[i] - '0');
+        return n;
+    };
+    const int year = field(0, 4);
+    const int month = field(4, 2);
+    const int day = field(6, 2);
+    if (month < 1 || month > 12 || day < 1 || field(8, 2) > 23 || field(10, 2) > 59 || field(12, 2) > 60)
+        return std::nullopt;
+    static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (day > kDays[month - 1] || (month == 2 && day == 29 && !leap))
+        return std::nullopt;
     return std::string(value.substr(0, 14));
 }
 

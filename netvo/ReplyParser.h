@@ -55,7 +55,8 @@ std::optional<PasvAddress> ParsePasv(std::string_view text);
 std::optional<int> ParseEpsv(std::string_view text);
 // "257 "/a ""quoted"" dir" is current": the folder.
 std::optional<std::string> ParsePwd(std::string_view text);
-// "213 20240131123456[.123]": the 14 digits.
+// "213 20240131123456[.123]": the 14 digits, only when they name a real
+// moment (a valid month, day, hour, minute and second).
 std::optional<std::string> ParseMdtm(std::string_view text);
 // "213 12345": the size.
 std::optional<int64_t> ParseSize(std::string_view text);

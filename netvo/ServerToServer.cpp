@@ -68,9 +68,12 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
 
     // Source passive first; when either server refuses its part, the other
     // way round.
+    bool sourceListens = true;
     rc = Connect(src, srcOp, dest, destOp);
-    if (rc != 0 && src.control.IsOpen() && dest.control.IsOpen())
+    if (rc != 0 && src.control.IsOpen() && dest.control.IsOpen()) {
+        sourceListens = false;
         rc = Connect(dest, destOp, src, srcOp);
+    }
     if (rc != 0)
         return rc;
 
@@ -102,7 +105,22 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
     }
     rc = Await(src, srcOp, retrCommand, srcDone, srcOp.Timeout());
     if (rc != 0) {
-        AbortAndDrain(dest, destOp);
+        // The source refused, but the destination has its STOR and may
+        // already hold a data connection to the source, which only ends
+        // when the source drops it: servers that do not read the control
+        // connection while they receive (vsftpd) answer the ABOR only then.
+        // So the source is told first; it answers at once. Some sources
+        // (pure-ftpd) keep their passive port, and the connection to it,
+        // even then, and let go of it only for a new one: when the
+        // destination is still silent, the source is asked for one. Its
+        // refusal stays its last reply.
+        const Reply refusal = src.control.Last();
+        AbortAndDrain(src, srcOp);
+        if (!AbortAndDrain(dest, destOp) && sourceListens && dest.control.IsOpen() && src.control.IsOpen()) {
+            Reply ignored;
+            src.control.Command(src.epsvRefused ? "PASV" : "EPSV", ignored, srcOp);
+        }
+        src.control.SetLast(refusal);
         return rc;
     }
     auto longWait = srcOp.Timeout() * kFinalWaitFactor;

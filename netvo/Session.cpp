@@ -127,7 +127,12 @@ int Session::GateLogin(const std::string& host, const std::string& user, const s
 int Session::AfterLogin(Op& op)
 {
     m_loggedIn = true;
+    // Not known: servers should start in ASCII, but not all do. The first
+    // transfer (or ftp_setascii/ftp_setbinary) sends TYPE.
     m_wireType = 0;
+    // The login's own reply stays the last reply: callers show it, and the
+    // housekeeping below is the library's business, not theirs.
+    const Reply login = control.Last();
     // None of these is essential: old servers refuse FEAT, and a firewall
     // refuses everything until the real server is named. Only a broken
     // connection fails the login.
@@ -143,8 +148,8 @@ int Session::AfterLogin(Op& op)
         if (rc != 0)
             return Fail(rc, "OPTS UTF8 ON");
     }
-    rc = EnsureType(settings.ascii, op);
-    return rc < 0 ? rc : 0;
+    control.SetLast(login);
+    return 0;
 }
 
 int Session::EnsureType(bool ascii, Op& op)

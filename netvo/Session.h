@@ -37,7 +37,8 @@ public:
 
     // Connects (again) to the host and reads the greeting.
     int Connect(Op& op);
-    // USER/PASS/ACCT as the server asks, then FEAT, OPTS UTF8 ON, TYPE I.
+    // USER/PASS/ACCT as the server asks, then FEAT and OPTS UTF8 ON; the
+    // login's reply stays the last one. TYPE waits for the first transfer.
     int Login(const std::string& user, const std::string& password, const std::string& account, Op& op);
     // Login through a firewall that is already logged in: USER user@host.
     int GateLogin(const std::string& host, const std::string& user, const std::string& password,

@@ -276,6 +276,7 @@ int SendAll(int fd, const char* data, size_t size, Op& op)
         if (n > 0) {
             data += n;
             size -= static_cast<size_t>(n);
+            op.Moved();
             continue;
         }
         const int next = n < 0 ? op.AwaitRetry(fd, POLLOUT) : Op::kNotTransient;

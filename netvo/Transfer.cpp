@@ -74,7 +74,7 @@ int CopyPipeToFile(int pipeFd, int fileFd, size_t pending)
 // socket's pages into the page cache without a copy through user space,
 // which halves the CPU time of a large download. Returns 1 when splicing is
 // not possible here, so that the caller copies through a buffer instead.
-int SpliceToFile(int dataFd, int fileFd, Op& op)
+int SpliceToFile(int dataFd, int fileFd, Op& op, Preallocation& reserved)
 {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
@@ -99,6 +99,7 @@ int SpliceToFile(int dataFd, int fileFd, Op& op)
             }
             first = false;
             done += n;
+            reserved.Advance(done);
             if (op.Progress(done) != 0)
                 return NETVO_E_ABORTED;
             continue;
@@ -121,9 +122,11 @@ int SpliceToFile(int dataFd, int fileFd, Op& op)
 int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
 {
     const bool binaryIntoFile = !ascii && IsRegularFile(fileFd);
-    const Preallocation reserved(binaryIntoFile ? fileFd : -1, op.Done(), op.Total());
+    // Reserved step by step as the data arrives, never all of a size the
+    // server merely announced.
+    Preallocation reserved(binaryIntoFile ? fileFd : -1, op.Done(), op.Total());
     if (binaryIntoFile) {
-        int rc = SpliceToFile(dataFd, fileFd, op);
+        int rc = SpliceToFile(dataFd, fileFd, op, reserved);
         if (rc != 1)
             return rc;
     }
@@ -142,6 +145,8 @@ int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
         if (WriteAll(fileFd, buffer.get(), size) != 0)
             return NETVO_E_LOCALFILE;
         done += n;
+        if (binaryIntoFile)
+            reserved.Advance(done);
         if (op.Progress(done) != 0)
             return NETVO_E_ABORTED;
     }

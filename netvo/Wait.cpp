@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::chrono::milliseconds kSlice{100};
 constexpr std::chrono::milliseconds kHookInterval{50};
+constexpr std::chrono::milliseconds kNap{10};
 
 std::mutex g_hookMutex;
 netvo_waithook g_hook = nullptr;
@@ -68,6 +69,7 @@ int Op::CallHook()
 int Op::Progress(long long done)
 {
     m_done = done;
+    m_moved = true;
     if (m_aborted)
         return NETVO_E_ABORTED;
     if (Clock::now() - m_lastHook < kHookInterval)
@@ -79,9 +81,31 @@ int Op::AwaitRetry(int fd, short events)
 {
     if (errno == EINTR)
         return 0;
-    if (errno == EAGAIN || errno == EWOULDBLOCK)
-        return WaitFd(fd, events);
-    return kNotTransient;
+    if (errno != EAGAIN && errno != EWOULDBLOCK)
+        return kNotTransient;
+    if (m_moved || fd != m_retryFd) {
+        m_retryFd = fd;
+        m_moved = false;
+        m_wokeReady = false;
+        m_idleSince = Clock::now();
+    } else if (m_wokeReady) {
+        // Ready, yet the call found nothing: poll() would say so again at
+        // once, so wait a little before asking it.
+        if (Nap() != 0)
+            return NETVO_E_ABORTED;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_idleSince + m_timeout - Clock::now());
+    if (left.count() <= 0)
+        return NETVO_E_TIMEOUT;
+    const int rc = WaitFd(fd, events, left);
+    m_wokeReady = rc == 0;
+    return rc;
+}
+
+int Op::Nap()
+{
+    const int rc = Wait(nullptr, 0, kNap);
+    return rc == NETVO_E_TIMEOUT ? 0 : rc;
 }
 
 int Op::WaitFd(int fd, short events, std::chrono::milliseconds bound)

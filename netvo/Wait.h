@@ -46,9 +46,17 @@ public:
     // After a non-blocking call on fd failed: 0 when the call may be made
     // again (it was interrupted, or fd became ready in time), NETVO_E_TIMEOUT
     // or NETVO_E_ABORTED when the wait ended, kNotTransient when errno names
-    // a real failure, which the caller maps to its own code.
+    // a real failure, which the caller maps to its own code. The timeout
+    // counts from the last Moved() (or Progress()), not from each call, and
+    // a descriptor that poll() calls ready while the call keeps finding
+    // nothing is waited on in naps: such a loop neither spins nor lasts.
     static constexpr int kNotTransient = 1;
     int AwaitRetry(int fd, short events);
+    // Tells AwaitRetry that a call on the descriptor moved data.
+    void Moved() { m_moved = true; }
+    // Sleeps a short while (calling the hook): for a loop that was told a
+    // descriptor is ready but found nothing to do. 0 or NETVO_E_ABORTED.
+    int Nap();
 
     // Called after each buffer of a transfer: calls the hook when 50 ms have
     // passed since the last call. Returns 0 or NETVO_E_ABORTED.
@@ -65,6 +73,12 @@ private:
     bool m_aborted = false;
     bool m_ignoreAbort = false;
     Clock::time_point m_lastHook;
+    // AwaitRetry's state: the descriptor it waited on, since when nothing
+    // moved, and whether its last wait ended with the descriptor ready.
+    int m_retryFd = -1;
+    bool m_moved = false;
+    bool m_wokeReady = false;
+    Clock::time_point m_idleSince;
 };
 
 }  // namespace netvo

@@ -17,6 +17,19 @@
  *  - Every connect, reply wait and data read/write is bounded by the receive
  *    timeout (ftp_setreceivetimeout, else netvo_setdefaulttimeout, default 60
  *    seconds) counted from the last sign of progress.
+ *  - A server that keeps talking without ever answering is bounded too: a
+ *    reply, once begun, must end within twice the receive timeout however
+ *    steadily its bytes or lines come (else NETVO_E_TIMEOUT), and a command
+ *    takes at most 16 preliminary (1xx) replies, the greeting at most 16
+ *    "120" lines (else NETVO_E_PROTOCOL). Then the control connection is
+ *    closed, as later replies could no longer be matched to commands
+ *    (ftp_isconnected gives 0), and ftp_lasterror names the reason.
+ *  - After a transfer that is abandoned (the wait hook, ftp_closeread before
+ *    the end, a server-to-server copy one side refuses) the library sends
+ *    ABOR and waits at most 2 seconds (at most the receive timeout) for each
+ *    answer; servers that answer once or late keep their connection. When
+ *    an answer may still be owed, the next command on the handle first
+ *    sends NOOP and drops every reply before the NOOP's.
  *  - Passive mode ignores the host address in a PASV reply and connects to the
  *    control connection's peer (protects against PASV spoofing and broken
  *    NAT setups). Active mode accepts only a data connection from the control
@@ -146,11 +159,19 @@ NETVO_API int ftp_RestartRemoteAppendAt(int src, int dest, const char* source, c
 /* Listings into local files (LF line ends). */
 NETVO_API int ftp_dir(int handle, const char* remote, const char* localFile);
 NETVO_API int ftp_ls(int handle, const char* remote, const char* localFile);
+/* mget lists the pattern's folder (NLST) and matches the names itself, by
+ * UTF-8 characters. A listing of more than 1,000,000 names or 64 MiB fails
+ * with NETVO_E_PROTOCOL before any file is fetched. */
 NETVO_API int ftp_mget(int handle, const char* pattern);
 NETVO_API int ftp_mput(int handle, const char* pattern, int reserved);
 
-/* Streams: one open stream per handle. Until it is closed, the calls that
-   talk to the server on that handle fail with NETVO_E_STATE. */
+/* Streams: one open stream per handle. Until it is closed, every call that
+   talks to the server on that handle fails with NETVO_E_STATE (ftp_relogin,
+   ftp_gatelogin, ftp_setascii and ftp_setbinary included; ftp_GetFileSize
+   gives 0), and so does opening a second stream. The settings calls,
+   ftp_isconnected (which then only looks) and ftp_copyreplystr work as
+   usual; ftp_Logout, ftp_quit and netvo_release end the stream along with
+   the connection. */
 NETVO_API int ftp_openreadfordir(int handle, const char* remote);
 NETVO_API int ftp_openreadforlist(int handle, const char* remote);
 NETVO_API int ftp_openreadforget(int handle, const char* remote);

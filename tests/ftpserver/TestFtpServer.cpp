@@ -133,6 +133,32 @@ void TestFtpServer::Throttle(long long bytesPerSecond)
     Control("THROTTLE " + std::to_string(bytesPerSecond < 0 ? 0 : bytesPerSecond));
 }
 
+void TestFtpServer::HugeListing(long long count)
+{
+    Control("HUGELIST " + std::to_string(count < 0 ? 0 : count));
+}
+
+void TestFtpServer::AnswerMdtm(const std::string& digits)
+{
+    Control("MDTM " + (digits.empty() ? std::string("off") : Word(digits, "MDTM stamp")));
+}
+
+void TestFtpServer::EndlessReply(const std::string& command, Endless kind)
+{
+    const char* what = kind == Endless::Preliminary ? "prelim" : kind == Endless::Continuation ? "continuation" : "off";
+    Control("ENDLESS " + Word(command, "command") + " " + what);
+}
+
+void TestFtpServer::TrickleReplies(const std::string& command, int milliseconds)
+{
+    Control("TRICKLE " + Word(command, "command") + " " + std::to_string(milliseconds < 0 ? 0 : milliseconds));
+}
+
+void TestFtpServer::SetAbortStyle(AbortStyle style)
+{
+    Control(style == AbortStyle::Single ? "ABOR single" : style == AbortStyle::Late ? "ABOR late" : "ABOR normal");
+}
+
 void TestFtpServer::ClearFaults()
 {
     Control("CLEAR");

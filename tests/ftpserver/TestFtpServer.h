@@ -76,6 +76,29 @@ public:
     // Data connections opened from now on move about this many bytes per
     // second each way (0 lifts it): a test can act in mid-transfer.
     void Throttle(long long bytesPerSecond);
+    // NLST and LIST of any folder send `count` made-up names (name-00000000,
+    // ...), produced as the data connection takes them; 0 lists the real
+    // entries again.
+    void HugeListing(long long count);
+    // Every MDTM is answered "213 <digits>" (impossible times included);
+    // an empty text answers with the file's time again.
+    void AnswerMdtm(const std::string& digits);
+    // The reply to every `command` ("CONNECT": the greeting) never ends:
+    // a preliminary line (150; 120 for the greeting) or a continuation line
+    // ("200-"; "230-" for PASS, "220-" for the greeting) every 100 ms until
+    // the client goes. Endless::Off removes it.
+    enum class Endless { Off, Preliminary, Continuation };
+    void EndlessReply(const std::string& command, Endless kind);
+    // Replies to `command` ("CONNECT": the greeting) are sent one byte every
+    // `milliseconds` (0 lifts it).
+    void TrickleReplies(const std::string& command, int milliseconds);
+    // How ABOR is answered: as pyftpdlib does (426 and 226 for a running
+    // transfer, else 225); with one final reply only, "226 Since you see
+    // this ABOR must've succeeded.", leaving a passive port and an idle data
+    // connection open until the next PASV or EPSV (pure-ftpd); or not before
+    // a running upload ends, no command being read meanwhile (vsftpd).
+    enum class AbortStyle { Normal, Single, Late };
+    void SetAbortStyle(AbortStyle style);
     void ClearFaults();
 
     // Commands received so far by all sessions, in order, one per line as

@@ -16,6 +16,18 @@ Requests (words separated by blanks, the verb case-insensitive):
                                plain "226 0 matches total" (empty)
   THROTTLE <BYTES>             data connections opened from now on move
                                about BYTES per second; 0 lifts it
+  ENDLESS <CMD|CONNECT> <prelim|continuation|off>
+                               the reply to CMD (or the greeting) never ends:
+                               a 150 (120) line, or a continuation line,
+                               every 100 ms until the client goes
+  TRICKLE <CMD|CONNECT> <MS>   replies to CMD (or the greeting) are sent one
+                               byte every MS milliseconds; 0 lifts it
+  ABOR <normal|single|late>    ABOR answered as pyftpdlib does, with one
+                               reply (pure-ftpd), or not before a running
+                               upload ends (vsftpd)
+  HUGELIST <COUNT>             NLST and LIST of any folder send COUNT
+                               made-up names; 0 lists the real entries
+  MDTM <off|STAMP>             every MDTM is answered "213 STAMP"
   CLEAR                        all faults off
   COMMANDS                     "OK <n>" then the n command lines received
   CONNECTIONS                  "OK <n>", control connections open now
@@ -27,7 +39,7 @@ import os
 import sys
 import threading
 
-from faults import DROP_KINDS, LIST_STYLES
+from faults import ABOR_STYLES, DROP_KINDS, ENDLESS_KINDS, LIST_STYLES
 
 
 def _count(text, what, minimum=0):
@@ -111,6 +123,38 @@ def _throttle(faults, rate):
     return ['OK']
 
 
+def _hugelist(faults, count):
+    faults.set_huge_list(_count(count, 'name count'))
+    return ['OK']
+
+
+def _mdtm(faults, stamp):
+    # Any digits go, impossible times included: that is what it is for.
+    if stamp.lower() != 'off' and not (stamp.isdigit() and stamp.isascii()):
+        raise ValueError('MDTM takes off or digits, not %r' % stamp)
+    faults.set_mdtm(None if stamp.lower() == 'off' else stamp)
+    return ['OK']
+
+
+def _endless(faults, command, kind):
+    kind = _choice(kind, ENDLESS_KINDS + ('off',))
+    faults.set_endless(command.upper(), None if kind == 'off' else kind)
+    return ['OK']
+
+
+def _trickle(faults, command, milliseconds):
+    milliseconds = _count(milliseconds, 'milliseconds')
+    if milliseconds > 10000:
+        raise ValueError('milliseconds must be at most 10000')
+    faults.set_trickle(command.upper(), milliseconds / 1000.0)
+    return ['OK']
+
+
+def _abor(faults, style):
+    faults.set_abor(_choice(style, ABOR_STYLES))
+    return ['OK']
+
+
 def _clear(faults):
     faults.clear()
     return ['OK']
@@ -141,6 +185,11 @@ _REQUESTS = {
     'PASVADDR': _pasvaddr,
     'ANNOUNCE': _announce,
     'THROTTLE': _throttle,
+    'ENDLESS': _endless,
+    'TRICKLE': _trickle,
+    'ABOR': _abor,
+    'HUGELIST': _hugelist,
+    'MDTM': _mdtm,
     'CLEAR': _clear,
     'COMMANDS': _commands,
     'CONNECTIONS': _connections,

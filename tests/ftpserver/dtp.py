@@ -29,6 +29,12 @@ class DroppingDTPHandler(ThrottledDTPHandler):
         final = getattr(self.cmd_channel, 'dtp_final_reply', None)
         if final and self._resp and self._resp[0].startswith('226'):
             self._resp = (final, self._resp[1])
+        # A server whose ABOR gets the only final reply (ABOR single, as
+        # pure-ftpd) ends a broken-off transfer with a statistics line.
+        if (self._resp and self._resp[0].startswith('426') and self.cmd_channel is not None
+                and self.cmd_channel.faults.abor() == 'single'):
+            self._resp = ('150 %d bytes moved before the transfer stopped.' % self.get_transmitted_bytes(),
+                          self._resp[1])
         if self.cmd_channel is not None:
             self.cmd_channel.dtp_final_reply = None
         super().close()

@@ -10,6 +10,8 @@ import threading
 
 LIST_STYLES = ('unix', 'dos', 'iis')
 DROP_KINDS = ('RETR', 'STOR')
+ENDLESS_KINDS = ('prelim', 'continuation')
+ABOR_STYLES = ('normal', 'single', 'late')
 
 
 class Faults:
@@ -29,6 +31,11 @@ class Faults:
         self._announce = None    # None, 'real' or a byte count
         self._throttle = 0       # bytes per second per data connection; 0: none
         self._list_errors = 'refuse'  # 'vsftpd', 'empty': unlistable folders list empty, then 226
+        self._endless = {}       # command or 'CONNECT' -> 'prelim' or 'continuation'
+        self._trickle = {}       # command or 'CONNECT' -> seconds between bytes
+        self._abor = 'normal'    # how ABOR is answered: ABOR_STYLES
+        self._huge_list = 0      # folders list this many made-up names; 0: their real entries
+        self._mdtm = None        # the stamp every MDTM answers; None: the file's time
 
     def clear(self):
         with self._lock:
@@ -132,6 +139,24 @@ class Faults:
         with self._lock:
             return self._list_errors
 
+    # --- made-up listings and times
+
+    def set_huge_list(self, count):
+        with self._lock:
+            self._huge_list = count
+
+    def huge_list(self):
+        with self._lock:
+            return self._huge_list
+
+    def set_mdtm(self, stamp):
+        with self._lock:
+            self._mdtm = stamp
+
+    def mdtm(self):
+        with self._lock:
+            return self._mdtm
+
     # --- the speed of data connections
 
     def set_throttle(self, bytes_per_second):
@@ -141,6 +166,40 @@ class Faults:
     def throttle(self):
         with self._lock:
             return self._throttle
+
+    # --- replies that never end, or come a byte at a time
+
+    def set_endless(self, command, kind):
+        with self._lock:
+            if kind:
+                self._endless[command] = kind
+            else:
+                self._endless.pop(command, None)
+
+    def endless_for(self, command):
+        with self._lock:
+            return self._endless.get(command)
+
+    def set_trickle(self, command, seconds):
+        with self._lock:
+            if seconds > 0:
+                self._trickle[command] = seconds
+            else:
+                self._trickle.pop(command, None)
+
+    def trickle_for(self, command):
+        with self._lock:
+            return self._trickle.get(command, 0.0)
+
+    # --- how ABOR is answered
+
+    def set_abor(self, style):
+        with self._lock:
+            self._abor = style
+
+    def abor(self):
+        with self._lock:
+            return self._abor
 
     # --- what the server saw
 

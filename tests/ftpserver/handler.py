@@ -9,12 +9,14 @@ import os
 
 from pyftpdlib.filesystems import FilesystemError
 from pyftpdlib.handlers import FTPHandler, proto_cmds
+from pyftpdlib.log import logger
 
 from dtp import DroppingDTPHandler
-from listing import windows_listing
+from listing import MadeUpNames, windows_listing
 from replies import DelayedRepliesMixin
 
 FOREIGN_PASV_ADDRESS = '127.0.0.2'  # loopback, but nothing listens there
+ENDLESS_INTERVAL = 0.1  # seconds between the lines of a reply that never ends
 
 _COMMANDS_WITHOUT_EPSV = {k: v for k, v in proto_cmds.items() if k != 'EPSV'}
 
@@ -35,6 +37,7 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
     def __init__(self, conn, server, ioloop=None):
         self._init_delayed_replies()
         self._counted = False
+        self._held = []  # commands not read yet (ABOR late: an upload runs)
         super().__init__(conn, server, ioloop)
 
     # --- connection life
@@ -43,6 +46,10 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         self.faults.connection_opened()
         self._counted = True
         self.answering('CONNECT')
+        endless = self.faults.endless_for('CONNECT')
+        if endless:
+            self._talk_forever('CONNECT', endless)
+            return
         code = self.faults.take_failure('CONNECT')
         if code is None:
             super().handle()
@@ -61,7 +68,44 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
 
     def pre_process_command(self, line, cmd, arg):
         self.faults.record_command(line)
+        if self._held or (self.faults.abor() == 'late' and self._receiving()):
+            # Like vsftpd, which reads no command while it takes an upload:
+            # what comes meanwhile is answered once the upload has ended.
+            self._held.append((line, cmd, arg))
+            return
+        self._process_command_line(line, cmd, arg)
+
+    def _receiving(self):
+        channel = self.data_channel
+        return channel is not None and channel.receive and not channel._closed
+
+    def _on_dtp_close(self):
+        super()._on_dtp_close()
+        while self._held and not self._receiving() and not self._closed:
+            self._process_command_line(*self._held.pop(0))
+
+    def _talk_forever(self, command, kind):
+        """Answers `command` (or greets) with a reply that never ends."""
+        if kind == 'prelim':
+            line = '120 Service ready in a moment.' if command == 'CONNECT' else '150 Still working on it.'
+        else:
+            code = {'CONNECT': 220, 'PASS': 230}.get(command, 200)
+            self.push('%d-Here is some news.\r\n' % code)
+            line = '%d-And there is more.' % code
+
+        def next_line():
+            if self._closed:
+                return
+            self.push(line + '\r\n')
+            self.ioloop.call_later(ENDLESS_INTERVAL, next_line, _errback=self.handle_error)
+        next_line()
+
+    def _process_command_line(self, line, cmd, arg):
         self.answering(cmd)
+        endless = self.faults.endless_for(cmd)
+        if endless:
+            self._talk_forever(cmd, endless)
+            return
         self.proto_cmds = proto_cmds if self.faults.epsv_enabled() else _COMMANDS_WITHOUT_EPSV
         code = self.faults.take_failure(cmd)
         if code is None:
@@ -70,6 +114,22 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         self.respond('%d %s failed (test fault).' % (code, cmd))
         if code == 421:
             self.close_when_done()
+
+    def ftp_ABOR(self, line):
+        if self.faults.abor() != 'single':
+            super().ftp_ABOR(line)
+            return
+        # As pure-ftpd: one final reply, whether or not a transfer was
+        # running; a running one ends with a statistics line (150) only. A
+        # passive port, or an idle data connection to it, stays until the
+        # next PASV or EPSV.
+        channel = self.data_channel
+        if channel is not None and channel.transfer_in_progress():
+            channel._resp = ('150 %d bytes moved before the transfer stopped.' % channel.get_transmitted_bytes(),
+                             logger.info)
+            channel.close()
+            self.data_channel = None
+        self.respond("226 Since you see this ABOR must've succeeded.")
 
     def ftp_OPTS(self, line):
         # FEAT announces UTF8, so accept the switch clients send for it.
@@ -126,7 +186,29 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         'empty': '226 0 matches total',
     }
 
+    def _made_up_listing(self, path, cmd):
+        """With HUGELIST, a folder lists made-up names; True when it did."""
+        count = self.faults.huge_list()
+        if not count or not self._listable(path) or not self.fs.isdir(path):
+            return False
+        self.push_dtp_data(MadeUpNames(count, cmd == 'LIST'), isproducer=True, cmd=cmd)
+        return True
+
+    def ftp_NLST(self, path):
+        if self._made_up_listing(path, 'NLST'):
+            return path
+        return super().ftp_NLST(path)
+
+    def ftp_MDTM(self, path):
+        stamp = self.faults.mdtm()
+        if stamp is None:
+            return super().ftp_MDTM(path)
+        self.respond('213 %s' % stamp)
+        return path
+
     def ftp_LIST(self, path):
+        if self._made_up_listing(path, 'LIST'):
+            return path
         final = self.LIST_FAILED_REPLIES.get(self.faults.list_errors())
         if final and not self._listable(path):
             self.dtp_final_reply = final

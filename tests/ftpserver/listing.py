@@ -52,6 +52,27 @@ def iis_line(name, st):
 _STYLES = {'dos': dos_line, 'iis': iis_line}
 
 
+class MadeUpNames:
+    """A producer of `count` names name-00000000, name-00000001, ... as NLST
+    lines or as Unix LIST lines, made a chunk at a time when the data
+    connection wants more: a listing of millions costs no memory and no
+    files on disk."""
+
+    CHUNK = 4096  # names per call
+
+    def __init__(self, count, long_form):
+        self._next = 0
+        self._count = count
+        self._line = ('-rw-r--r--   1 owner    group           0 Jan 01  2024 name-%08d\r\n'
+                      if long_form else 'name-%08d\r\n')
+
+    def more(self):
+        end = min(self._next + self.CHUNK, self._count)
+        chunk = ''.join([self._line % i for i in range(self._next, end)])
+        self._next = end
+        return chunk.encode('ascii')
+
+
 def windows_listing(style, entries):
     """`entries` is a list of (name, os.stat_result); returns CRLF lines."""
     make_line = _STYLES[style]

@@ -4,7 +4,8 @@ Everything the session writes on its control connection goes through push().
 When a DELAY applies to the command being answered, the text is queued and
 sent by a timer of the I/O loop; later text always queues behind earlier
 text, so replies never overtake each other. A close requested while replies
-are still queued waits for them.
+are still queued waits for them. When a TRICKLE applies, the text is queued
+one byte at a time, each byte its interval after the one before.
 """
 
 import collections
@@ -25,22 +26,27 @@ class DelayedRepliesMixin:
 
     def push(self, text):
         delay = self.faults.delay_for(self._reply_command) if self._reply_command else 0
-        if delay <= 0 and not self._queued:
-            self._send_now(text)
+        trickle = self.faults.trickle_for(self._reply_command) if self._reply_command else 0
+        # Encode like incoming lines are decoded, so names that are not
+        # valid UTF-8 travel through unchanged.
+        data = text.encode('utf8', self.unicode_errors)
+        if delay <= 0 and trickle <= 0 and not self._queued:
+            self._send_now(data)
             return
         due = time.monotonic() + delay
         if self._queued:
             due = max(due, self._queued[-1][0])
-        self._queued.append((due, text))
-        # One timer per queued text; each timer sends the oldest one, so the
-        # order holds even if two timers fire in the same loop pass.
-        self.ioloop.call_later(max(due - time.monotonic(), 0), self._send_oldest,
-                               _errback=self.handle_error)
+        pieces = [data[i:i + 1] for i in range(len(data))] if trickle > 0 else [data]
+        for piece in pieces:
+            due += trickle
+            self._queued.append((due, piece))
+            # One timer per queued piece; each timer sends the oldest one, so
+            # the order holds even if two timers fire in the same loop pass.
+            self.ioloop.call_later(max(due - time.monotonic(), 0), self._send_oldest,
+                                   _errback=self.handle_error)
 
-    def _send_now(self, text):
-        # Encode like incoming lines are decoded, so names that are not
-        # valid UTF-8 travel through unchanged.
-        super(FTPHandler, self).push(text.encode('utf8', self.unicode_errors))
+    def _send_now(self, data):
+        super(FTPHandler, self).push(data)
 
     def _send_oldest(self):
         if not self._queued:

@@ -68,5 +68,46 @@ TEST(LocalNames, TargetFollowsTheLocalPath)
     EXPECT_EQ(LocalTarget(s, nullptr, ".."), "");
 }
 
+// mget patterns count characters: "?" is one UTF-8 character, not a byte,
+// and bytes that are not UTF-8 count one each.
+TEST(LocalNames, WildcardsMatchCharactersAsFnmatchDoes)
+{
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool match;
+    } cases[] = {
+        {"gr?n.txt", "gr\u00fcn.txt", true},            // u-umlaut: two bytes
+        {"gr??n.txt", "gr\u00fcn.txt", false},
+        {"gr?n.txt", "grn.txt", false},
+        {"?.png", "\U0001F600.png", true},              // four bytes
+        {"*.txt", "gr\u00fcn.txt", true},
+        {"*a*b*c", "xaybzc", true},                      // going back over stars
+        {"*a*b*c", "xaybz", false},
+        {"", "", true},
+        {"*", "", true},
+        {"?", "", false},
+        {"[\u00e0-\u00fc]rger", "\u00e4rger", true},  // a range of characters
+        {"[a-z]rger", "\u00e4rger", false},
+        {"[!a]bc", "\u00e4bc", true},
+        {"[^\u00e4]bc", "\u00e4bc", false},
+        {"[]]", "]", true},                              // ']' first is literal
+        {"[!]]", "a", true},
+        {"a[b", "a[b", true},                            // no closing bracket
+        {"\\*", "*", true},                            // backslash escape
+        {"\\*", "a", false},
+        {"[\\]]", "]", true},
+        {"[[:digit:]]x", "5x", true},
+        {"[[:alpha:]]", "\u00e9", false},               // classes are ASCII only
+        {"?", "\xe4", true},                            // Latin-1: one byte, one character
+        {"a\xe4?", "a\xe4" "b", true},
+        {"?", "\xc0\xaf", false},                      // overlong: two bytes
+        {"??", "\xc0\xaf", true},
+        {"\xc3?", "\xc3\xbc", false},                 // a lone lead byte is not half of a character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << "'" << c.pattern << "' '" << c.name << "'";
+}
+
 }  // namespace
 }  // namespace netvo

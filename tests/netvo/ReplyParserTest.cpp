@@ -139,6 +139,28 @@ TEST(ReplyParsers, MdtmAndSizes)
     EXPECT_FALSE(ParseMdtm("213 2024013123595"));
     EXPECT_FALSE(ParseMdtm("213 2024013123595x"));
     EXPECT_FALSE(ParseMdtm("213 20240131235959 GMT"));
+    // Fourteen digits that name no moment are refused, the edges kept.
+    const struct {
+        const char* stamp;
+        bool valid;
+    } times[] = {
+        {"20241231235960", true},   // a leap second
+        {"20240229120000", true},   // a leap year
+        {"20000229000000", true},   // divisible by 400
+        {"20241399000000", false},  // month 13, day 99
+        {"20240001000000", false},  // month 0
+        {"20240100000000", false},  // day 0
+        {"20240230000000", false},  // 30 February
+        {"20230229000000", false},  // 29 February of a common year
+        {"19000229000000", false},  // divisible by 100, not by 400
+        {"20240431000000", false},  // 31 April
+        {"20240101250000", false},  // hour 25
+        {"20240101246100", false},  // hour 24, minute 61
+        {"20240101006100", false},  // minute 61
+        {"20240101000061", false},  // second 61
+    };
+    for (const auto& t : times)
+        EXPECT_EQ(ParseMdtm(std::string("213 ") + t.stamp).has_value(), t.valid) << t.stamp;
 
     EXPECT_EQ(ParseSize("213 0"), 0);
     EXPECT_EQ(ParseSize("213 5368709120"), 5368709120LL);  // past 4 GiB

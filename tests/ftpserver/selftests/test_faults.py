@@ -69,6 +69,17 @@ class ListErrorTest(FaultTestCase):
         self.assertEqual(lines, [])
 
 
+class MdtmTest(FaultTestCase):
+    def test_mdtm_answers_any_digits_until_off(self):
+        self.server.write_file('f', b'x')
+        self.assertRegex(self.ftp.sendcmd('MDTM f'), r'^213 20\d{12}$')
+        self.control('MDTM 20241399250000')
+        self.assertEqual(self.ftp.sendcmd('MDTM f'), '213 20241399250000')
+        self.assertEqual(self.server.control('MDTM 2024x'), "ERR MDTM takes off or digits, not '2024x'")
+        self.control('MDTM off')
+        self.assertRegex(self.ftp.sendcmd('MDTM f'), r'^213 20\d{12}$')
+
+
 class ThrottleTest(FaultTestCase):
     def test_throttle_slows_downloads_until_lifted(self):
         self.server.write_file('f', payload(96000))

@@ -75,5 +75,24 @@ class ListStyleTest(unittest.TestCase):
         ftp.quit()
 
 
+class MadeUpListingTest(unittest.TestCase):
+    def test_hugelist_streams_made_up_names_for_folders_only(self):
+        with Server() as server:
+            server.write_file('real.txt', b'x')
+            self.assertEqual(server.control('HUGELIST 20000'), 'OK')
+            ftp = server.client()
+            names = ftp.nlst()
+            self.assertEqual(len(names), 20000)
+            self.assertEqual((names[0], names[-1]), ('name-00000000', 'name-00019999'))
+            lines = []
+            ftp.retrlines('LIST', lines.append)
+            self.assertEqual(len(lines), 20000)
+            self.assertRegex(lines[7], r'^-rw-r--r-- .* 0 Jan 01  2024 name-00000007$')
+            self.assertEqual(ftp.nlst('real.txt'), ['real.txt'])  # a file lists itself
+            self.assertEqual(server.control('HUGELIST 0'), 'OK')
+            self.assertEqual(ftp.nlst(), ['real.txt'])
+            ftp.quit()
+
+
 if __name__ == '__main__':
     unittest.main()
