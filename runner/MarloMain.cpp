@@ -2,7 +2,9 @@
 // dialogue on standard output.
 //
 // Exit status: 0 when the script ran to its end, 1 when a statement stopped
-// it, 2 for a usage error or a script file that cannot be opened. Schedulers
+// it or the script could not be read to its end (a read error, a line beyond
+// the library's limit), 2 for a usage error or a script file that cannot be
+// opened. Schedulers
 // and shells read only this status, so a failed run must not end with 0.
 #include "Marlo32.h"
 #include "MarloCommandLine.h"

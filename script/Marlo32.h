@@ -15,7 +15,9 @@ class CSession;
 extern "C" {
 
 // Runs a script file with output to standard output. 0 when the script ran
-// to its end, -1 when it could not be opened, else the code of the statement
+// to its end, -1 when it could not be opened or a read of it failed, -999
+// when a line is longer than 64 KiB (the run stops there, with a message to
+// the client callback even when echo is off), else the code of the statement
 // that stopped it.
 MARLO_API int Marlo_Execute(const char* scriptPath);
 

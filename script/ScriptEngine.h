@@ -11,7 +11,7 @@
 #include "ScriptValue.h"
 
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,16 +42,19 @@ public:
     void UseCallerSession(CSession& session) { m_pCurSession = &session; }
 
     // --- Running -----------------------------------------------------------
-    // Runs a script file: 0 at its end, -1 when it cannot be opened, else the
-    // code of the statement that stopped it.
+    // Runs a script file: 0 at its end, -1 when it cannot be opened or a read
+    // of it fails, -999 for a line longer than kMaxScriptLine bytes, else
+    // the code of the statement that stopped it.
     int Run(const std::string& path);
+    // The longest script line, line end not counted.
+    static constexpr size_t kMaxScriptLine = 64 * 1024;
     // Makes `text` the current line; 0 for an empty line, 1 otherwise.
     int SetLine(const std::string& text);
     int ExecuteLine();
 
     // --- Reporting, for the statement handlers --------------------------------
     void EchoCommand(const std::string& text);
-    void ReportResult(const char* function, const char* keyword, int code);
+    void ReportResult(const char* function, const char* keyword, int code, const std::string* successReply = nullptr);
     void EchoReply(const char* format, ...) SCRIPT_PRINTF(2, 3);
     int SyntaxError(const std::string& keyword, const std::string& expected, const std::string& found);
 
@@ -78,14 +81,17 @@ private:
     int OpenFile(const std::string& path);
     void CloseFile();
     int GetNextLine();
-    bool ReadRawLine(std::string& line);
+    int ReadRawLine(std::string& line);
+    void StopReading(int code, const std::string& message);
     void SetCurrentSession(const std::string& name);
     bool ControlStmt(CScriptValue& value, int& rc);
     int ExecuteCmd(CScriptValue& value);
     int UnknownStatement(CScriptValue& value);
 
     // The retry loop of the statements that repeat a failing operation.
-    bool CheckRetry(int attempt, int code, bool reconnect);
+    int RetryPause(int attempt) const;
+    bool MayRetry(int attempt, int code) const;
+    int PauseBeforeRetry(int attempt);
     int RetryLoop(bool reconnect, const std::function<int(int attempt)>& operation);
 
     // Argument reading and the end of a statement.
@@ -198,7 +204,10 @@ private:
     bool m_bRestartOnRetry = false;  // repeats of transfers resume
     bool m_bRestartMode = false;     // while a "restart" statement runs
     std::int32_t m_nRetryMax = -1;   // -1 none, 0 for ever, n at most n repeats
-    std::int32_t m_nRetrySleep = 0;  // seconds before each repeat
+    std::int32_t m_nRetrySleep = 0;  // seconds before each repeat (at least that)
+    // The text of a failure the engine itself caused (a retry pause that was
+    // aborted), reported instead of the library's last error, which is older.
+    std::string m_strOwnFailure;
     CScriptTokenizer m_Tokenizer;
     bool m_bLogging = false;
     bool m_bContinueOnError = false;
@@ -207,7 +216,11 @@ private:
     CSession* m_pCurSession = nullptr;
     std::string m_strCurLine;
     bool m_bFileOpen = false;
-    std::ifstream m_File;
+    std::FILE* m_File = nullptr;
+    int m_nLineNumber = 0;   // lines read from the file so far
+    // Not 0 once the file could not be read further (a read error, an
+    // over-long line): the run's code. No line is read after it.
+    int m_nReadFailure = 0;
     bool m_bFirstLine = true;
     int m_nLineDepth = 0;  // lines executing inside one another
     int m_nExprDepth = 0;  // operands and functions inside one another

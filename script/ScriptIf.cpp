@@ -1,7 +1,8 @@
 // if <condition> ... [else ...] endif. An if reads the lines of its block
 // itself and hands back to the run loop after the line that ended it. The
 // walks that skip lines look only at each line's first word and do not count
-// nested blocks: the first else or endif ends them.
+// nested blocks: the first else or endif ends them. A script file that
+// cannot be read further ends a walk with the reading's code.
 #include "ScriptCodes.h"
 #include "ScriptEngine.h"
 #include "ScriptTokens.h"
@@ -34,7 +35,7 @@ int CScriptEngine::ExecIf(CScriptValue& value)
 int CScriptEngine::PerformThen()
 {
     if (GetNextLine() == 0)
-        return script_code::kOk;
+        return m_nReadFailure;
     EchoCommand(m_strCurLine);
     for (;;) {
         const int rc = ExecuteLine();
@@ -42,8 +43,11 @@ int CScriptEngine::PerformThen()
             return script_code::kOk;
         if (rc == script_code::kElseLine)
             return GotoEndif();
-        if (GetNextLine() == 0)
+        if (GetNextLine() == 0) {
+            if (m_nReadFailure != script_code::kOk)
+                return m_nReadFailure;
             return SyntaxError("If ...", "EndIf", "<end-of-file>");
+        }
         EchoCommand(m_strCurLine);
     }
 }
@@ -53,7 +57,7 @@ int CScriptEngine::SearchElse()
 {
     for (;;) {
         if (GetNextLine() == 0)
-            return script_code::kOk;
+            return m_nReadFailure;
         const std::int32_t first = m_Tokenizer.GetNextToken();
         if (first == tok::EndIf) {
             EchoCommand("--> ENDIF");
@@ -69,7 +73,7 @@ int CScriptEngine::PerformElse()
     EchoCommand("--> Perform ELSE");
     for (;;) {
         if (GetNextLine() == 0)
-            return script_code::kOk;
+            return m_nReadFailure;
         EchoCommand(m_strCurLine);
         if (ExecuteLine() == script_code::kEndifLine) {
             EchoCommand("--> ENDIF");
@@ -83,7 +87,7 @@ int CScriptEngine::GotoEndif()
     g_TraceLog.Trace("GotoEndif: Begin");
     for (;;) {
         if (GetNextLine() == 0)
-            return script_code::kNoSession;
+            return m_nReadFailure != script_code::kOk ? m_nReadFailure : script_code::kNoSession;
         if (m_Tokenizer.GetNextToken() == tok::EndIf) {
             EchoCommand("--> ENDIF");
             return script_code::kOk;

@@ -7,9 +7,30 @@
 
 #include <netvo32.h>
 
+#include <string>
+#include <string_view>
+
 namespace {
 
 constexpr int kChunk = 512;
+
+// A listing reaches the callback and the log as C strings, where a NUL byte
+// (a broken server, a name it mangled) would end the text and hide the rest
+// of the chunk. Each NUL shows as the replacement character instead.
+constexpr std::string_view kNulShownAs = "\xEF\xBF\xBD";
+
+std::string Printable(const char* data, int size)
+{
+    std::string text;
+    text.reserve(static_cast<size_t>(size));
+    for (int i = 0; i < size; ++i) {
+        if (data[i] == '\0')
+            text += kNulShownAs;
+        else
+            text += data[i];
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -45,13 +66,13 @@ int CScriptEngine::StreamListing(int handle, bool names, const std::string& remo
         return opened;
     if (m_bEcho)
         m_pfnServerEcho(m_nUserData, "S>\r\n");
-    char chunk[kChunk + 1];
+    char chunk[kChunk];
     int read;
     while ((read = ftp_readdata(handle, chunk, kChunk)) > 0) {
-        chunk[read] = '\0';
+        const std::string text = Printable(chunk, read);
         if (m_bEcho)
-            m_pfnServerEcho(m_nUserData, chunk);
-        g_TraceLog.LogAppend("%s", chunk);
+            m_pfnServerEcho(m_nUserData, text.c_str());
+        g_TraceLog.LogAppend("%s", text.c_str());
     }
     const int closed = ftp_closeread(handle);
     return read < 0 ? read : closed;

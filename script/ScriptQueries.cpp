@@ -7,34 +7,8 @@
 
 #include <netvo32.h>
 
-#include <cctype>
 #include <cinttypes>
 #include <cstring>
-
-namespace {
-
-// The decimal value of text[at, at + width); the caller has checked that
-// these are digits.
-int Digits(const std::string& text, size_t at, size_t width)
-{
-    int value = 0;
-    for (size_t i = at; i < at + width; ++i)
-        value = value * 10 + (text[i] - '0');
-    return value;
-}
-
-bool IsStamp(const std::string& text)
-{
-    if (text.size() < 14)
-        return false;
-    for (size_t i = 0; i < 14; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 // exists <name>: true when the remote file or folder is there.
 int CScriptEngine::ExecExists(CScriptValue& value)
@@ -117,15 +91,14 @@ int CScriptEngine::QueryFileTime(CScriptValue& value, bool withTime)
     stamp.erase(0, first == std::string::npos ? stamp.size() : first);
     if (rc == 0)
         g_TraceLog.Trace("%s datetime = %s", name.c_str(), stamp.c_str());
-    if (rc != 0 || !IsStamp(stamp)) {
+    // A time that cannot be (month 13) fails the query rather than turning
+    // into some other date.
+    const std::int64_t time = rc == 0 ? script_time::FromServerStamp(stamp, withTime) : -1;
+    if (time == -1) {
         code = script_code::kFailed;
         value.SetInteger(0);
     } else {
-        const int hour = withTime ? Digits(stamp, 8, 2) : 0;
-        const int minute = withTime ? Digits(stamp, 10, 2) : 0;
-        const int second = withTime ? Digits(stamp, 12, 2) : 0;
-        value.SetTime(script_time::FromLocalFields(Digits(stamp, 0, 4), Digits(stamp, 4, 2), Digits(stamp, 6, 2),
-                                                   hour, minute, second));
+        value.SetTime(time);
         const char* format = withTime ? "%m/%d/%Y %H:%M:%S GMT" : "%m/%d/%Y GMT";
         EchoReply("%s", script_time::FormatLocal(value.m_tTime, format).c_str());
     }

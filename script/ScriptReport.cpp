@@ -25,6 +25,14 @@ std::string LibraryLastError()
     return std::string(buffer, strnlen(buffer, std::min(static_cast<size_t>(length), sizeof buffer)));
 }
 
+// A negative code of the FTP library: a failure on this side (timeout, lost
+// connection, local file, a reply that made no sense), not a refusal by
+// the server.
+bool IsLocalFailure(int code)
+{
+    return code <= NETVO_E_CONNECT && code >= NETVO_E_INTERNAL;
+}
+
 }  // namespace
 
 void CScriptEngine::EchoCommand(const std::string& text)
@@ -38,19 +46,39 @@ void CScriptEngine::EchoCommand(const std::string& text)
 
 // Ends every FTP statement: echoes the server's last reply, or, for a
 // failure the server said nothing about, the library's last error. After a
-// success without a reply (quit) that error would be an old one, belonging
-// to some earlier statement.
-void CScriptEngine::ReportResult(const char* function, const char* keyword, int code)
+// local failure the last reply on the connection is an older one (the 150
+// before a transfer broke off, the 227 before a timeout) and would tell the
+// wrong story, so the failure's own text is shown instead. After a success
+// without a reply (quit) the library's error would be an old one,
+// belonging to some earlier statement. `successReply`, when given and not
+// empty, is the reply that stands for a success (a login's, kept before any
+// command the session sends on its own after it).
+void CScriptEngine::ReportResult(const char* function, const char* keyword, int code,
+                                 const std::string* successReply)
 {
     g_TraceLog.Trace("%s: %s, cc = %d", function, keyword, code);
     const bool tried = code != script_code::kNoSession;
     std::string reply;
     if (tried && (m_bEcho || m_bLogging)) {
-        if (m_pCurSession != nullptr)
-            reply = m_pCurSession->GetReplyString();
-        if (reply.empty() && code != script_code::kOk)
-            reply = LibraryLastError();
+        if (IsLocalFailure(code)) {
+            if (!m_strOwnFailure.empty())
+                reply = m_strOwnFailure;
+            else if (m_pCurSession != nullptr)
+                reply = m_pCurSession->GetLastErrorString();
+            else
+                reply = LibraryLastError();
+            if (reply.empty())
+                reply = netvo_strerror(code);
+        } else {
+            if (code == script_code::kOk && successReply != nullptr && !successReply->empty())
+                reply = *successReply;
+            else if (m_pCurSession != nullptr)
+                reply = m_pCurSession->GetReplyString();
+            if (reply.empty() && code != script_code::kOk)
+                reply = LibraryLastError();
+        }
     }
+    m_strOwnFailure.clear();
     if (m_bEcho && tried) {
         std::string text = reply;
         if (!text.empty()) {

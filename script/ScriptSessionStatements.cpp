@@ -20,7 +20,10 @@ int CScriptEngine::ExecLogin(CScriptValue& value)
             return m_pCurSession->Login(args[0], args[1], args[2], args[3], false, false);
         });
     }
-    return EndStatement(value, "ExecLogin", "login", code);
+    // Reported by the server's answer to the login itself.
+    value.SetInteger(code);
+    ReportResult("ExecLogin", "login", code, &m_pCurSession->m_strLoginReply);
+    return code;
 }
 
 // gatelogin <host> [<user> [<password> [<account>]]]: through the firewall
@@ -37,7 +40,9 @@ int CScriptEngine::ExecGateLogin(CScriptValue& value)
             return m_pCurSession->GateLogin(args[0], args[1], args[2], args[3], false, false);
         });
     }
-    return EndStatement(value, "ExecGateLogin", "GateLogin", code);
+    value.SetInteger(code);
+    ReportResult("ExecGateLogin", "GateLogin", code, &m_pCurSession->m_strLoginReply);
+    return code;
 }
 
 int CScriptEngine::ExecQuit(CScriptValue& value)

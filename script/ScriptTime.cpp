@@ -35,6 +35,27 @@ int Field(const std::string& text, const std::string& pattern, const char* marke
     return value;
 }
 
+int DaysInMonth(int year, int month)
+{
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// The decimal value of text[at, at + width); -1 unless all are digits.
+int Digits(const std::string& text, size_t at, size_t width)
+{
+    if (text.size() < at + width)
+        return -1;
+    int value = 0;
+    for (size_t i = at; i < at + width; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
 bool ContainsGmt(const std::string& pattern)
 {
     std::string lower(pattern);
@@ -55,6 +76,25 @@ std::int64_t FromLocalFields(int year, int month, int day, int hour, int minute,
     fields.tm_sec = second;
     fields.tm_isdst = -1;
     return static_cast<std::int64_t>(std::mktime(&fields));
+}
+
+std::int64_t FromServerStamp(const std::string& stamp, bool withTime)
+{
+    const int year = Digits(stamp, 0, 4);
+    const int month = Digits(stamp, 4, 2);
+    const int day = Digits(stamp, 6, 2);
+    const int hour = Digits(stamp, 8, 2);
+    const int minute = Digits(stamp, 10, 2);
+    const int second = Digits(stamp, 12, 2);
+    if (year < 0 || minute < 0 || second < 0)  // also a stamp too short or not digits
+        return -1;
+    // 60 seconds is a leap second, which server times may name.
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour < 0 || hour > 23 ||
+        minute > 59 || second > 60)
+        return -1;
+    if (!withTime)
+        return FromLocalFields(year, month, day, 0, 0, 0);
+    return FromLocalFields(year, month, day, hour, minute, second);
 }
 
 std::int64_t UtcFieldsAsLocal(std::int64_t seconds)

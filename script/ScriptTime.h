@@ -12,6 +12,12 @@ namespace script_time {
 // saving is decided by the system. Out-of-range fields roll over as the C
 // library's mktime rolls them.
 std::int64_t FromLocalFields(int year, int month, int day, int hour, int minute, int second);
+// A server's YYYYMMDDhhmmss time (at least 14 digits; more, a fraction, are
+// ignored) with its fields taken as local ones, as FromLocalFields takes
+// them; without `withTime` the start of that day. -1 when the text is no
+// such time or names none that exists (month 13, 31 April, 25 o'clock):
+// mktime would roll those over into a real but wrong date.
+std::int64_t FromServerStamp(const std::string& stamp, bool withTime);
 // The time whose local fields equal the UTC fields of `seconds`.
 std::int64_t UtcFieldsAsLocal(std::int64_t seconds);
 // strftime of the local time; empty when the time has no calendar form.

@@ -144,6 +144,11 @@ public:
     bool m_bStoreUnique = false;        // modes to switch on again after a reconnect
     bool m_bLocalUnique = false;
     std::string m_strName;
+    // The server's reply to the last successful login or firewall login,
+    // kept as it came: the session's own commands after a login (modes,
+    // folder, kind of server) replace the connection's last reply, and a
+    // login is to be reported by its own answer. Empty after a failure.
+    std::string m_strLoginReply;
     int m_nFtpHandle = 0;               // 0 or less: not connected
     std::string m_strSeparator = "/";   // "/" or "\\"
     int m_nDataPort = 0;                // 0: none

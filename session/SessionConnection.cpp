@@ -18,6 +18,7 @@ int CSession::Login(const std::string& host, const std::string& user, const std:
     // wrapped caller's connection is the caller's to close.
     if (m_nFtpHandle > 0 && m_strName != kCallerSessionName)
         Disconnect();
+    m_strLoginReply.clear();
 
     const int handle = BusyCall(*this, [&] {
         return m_bUsePort ? ftp_openport(host.c_str(), m_nPort) : ftp_open(host.c_str());
@@ -33,10 +34,11 @@ int CSession::Login(const std::string& host, const std::string& user, const std:
         const int cc = BusyCall(*this, [&] {
             return ftp_relogin(handle, user.c_str(), password.c_str(), account.c_str());
         });
-        GetReplyString();
+        const std::string reply = GetReplyString();
         if (cc != 0) {
             Disconnect();
         } else {
+            m_strLoginReply = reply;
             if (!bNoSave) {
                 m_strHost = host;
                 m_strUser = user;
@@ -58,16 +60,18 @@ int CSession::GateLogin(const std::string& host, const std::string& user, const 
     if (m_nFtpHandle < 1)
         return kSessionNotTried;
     EnsureAlive();
+    m_strLoginReply.clear();
     const int cc = BusyCall(*this, [&] {
         return ftp_gatelogin(m_nFtpHandle, host.c_str(), user.c_str(), password.c_str(), account.c_str());
     });
+    const std::string reply = GetReplyString();
     if (cc == 0) {
+        m_strLoginReply = reply;
         if (bPassive)
             SetPassive(1);
         if (!bNoSave)
             AddGateLogin(host, user, password, account);
     }
-    GetReplyString();
     return cc;
 }
 

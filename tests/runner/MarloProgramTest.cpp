@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -89,6 +90,18 @@ TEST_F(MarloProgramTest, AFailedRunEndsWithStatusOne)
         EXPECT_EQ(result.out, "") << script;  // echo was off
     }
     EXPECT_EQ(RunScript("ignore on\nLOGIN\ncd /missing\n").exitCode, 0);
+}
+
+// A script path without line ends (a device given by mistake) ends at the
+// line limit with a message and status 1, without waiting or eating memory.
+TEST_F(MarloProgramTest, AScriptWithoutLineEndsEndsWithStatusOne)
+{
+    const auto start = std::chrono::steady_clock::now();
+    ProgramResult result = RunProgram({MARLO_PROGRAM, "/dev/zero"}, 10);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(result.out, "Client=> C> Script line 1 is longer than 65536 bytes; the script stops.\r\n\n");
+    EXPECT_TRUE(server.Commands().empty());
 }
 
 // Progress goes to standard error only, and only for a connection whose

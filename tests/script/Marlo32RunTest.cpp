@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,40 @@ TEST_F(Marlo32RunTest, MissingScriptFile)
     EXPECT_TRUE(echo.all.empty());
 }
 
+// A script that cannot be read to its end stops the run with a code that is
+// not 0 and a message the caller sees even with echo off: a line beyond 64
+// KiB (a device without line ends, a binary file given by mistake) is not
+// read further, and a read error is no end of the file.
+TEST_F(Marlo32RunTest, AScriptThatCannotBeReadToItsEndFails)
+{
+    const std::string longest = "// " + std::string(65536 - 3, 'x') + "\r\n";
+    struct Case {
+        const char* name;
+        std::string path;
+        int rc;
+        const char* message;  // what the client callback receives, "" for nothing
+    };
+    const Case cases[] = {
+        {"a line at the limit", folder.Write("limit.txt", longest + LoginLine() + "\n"), 0, ""},
+        {"one byte beyond it", folder.Write("beyond.txt", "ignore on\n" + longest.substr(0, 65536) + "y\n" + LoginLine()),
+         -999, "C> Script line 2 is longer than 65536 bytes; the script stops.\r\n"},
+        {"no line ends at all", "/dev/zero", -999, "C> Script line 1 is longer than 65536 bytes; the script stops.\r\n"},
+        {"a read error", "/proc/self/mem", -1, "C> The script file could not be read after line 0: Input/output error.\r\n"},
+        {"a folder", folder.Path().string(), -1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        echo.client.clear();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Marlo_Execute2(c.path.c_str(), 0, &EchoRecorder::Client, &EchoRecorder::Server), c.rc);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        const std::vector<std::string> expected =
+            *c.message == '\0' ? std::vector<std::string>{} : std::vector<std::string>{c.message};
+        EXPECT_EQ(echo.client, expected);
+    }
+    EXPECT_EQ(ReceivedCount("USER "), 1);  // only the script whose lines were all readable logged in
+}
+
 TEST_F(Marlo32RunTest, CommentsStartAtDoubleSlashAnywhere)
 {
     const int rc = Run("// a whole-line comment\n"
@@ -150,7 +185,7 @@ TEST_F(Marlo32RunTest, EchoTextsAreExact)
     EXPECT_EQ(rc, -98);
     const std::vector<std::string> expected = {
         "client: C> " + LoginLine() + "\r\n",
-        "server: S> 200 Type set to: Binary.\r\n",
+        "server: S> 230 Login successful.\r\n",  // the login's own reply, not a later one
         "client: C> binary\r\n",
         "server: S> 200 Type set to: Binary.\r\n",
         "client: C> pwd\r\n",

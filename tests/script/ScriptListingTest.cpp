@@ -1,6 +1,7 @@
 // dir and ls: into a local file, and streamed to the server callback in
 // chunks of at most 512 bytes, which also go to the log.
 #include "ScriptServerTest.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,24 @@ TEST_F(ListingTest, EchoOffStillWritesTheChunksToTheLog)
     for (int i = 0; i < 40; ++i)
         EXPECT_NE(log.find("report-number-" + std::to_string(i) + ".txt\n"), std::string::npos) << i;
     EXPECT_NE(log.find("C> dir docs\n"), std::string::npos);
+}
+
+// A NUL in a listing (a broken server) would end the C string a chunk goes
+// out as and hide the rest of it; it shows as U+FFFD, in the callback and in
+// the log alike. The test bed's names cannot hold a NUL: a scripted server
+// sends the listing.
+TEST_F(ListingTest, ANulDoesNotHideTheRestOfAListing)
+{
+    using namespace std::string_literals;
+    netvotest::ScriptedServer scripted;
+    scripted.nameList = "one\r\ntw\0o\r\n\0\0three\r\n"s;
+    const std::string shown = "one\ntw\xEF\xBF\xBDo\n\xEF\xBF\xBD\xEF\xBF\xBDthree\n";
+    EXPECT_EQ(Run("login " + scripted.HostPort() + " u p\nlogfile \"LOCAL/run.log\"\necho on\nls\nlogfile\n"), 0);
+    std::string joined;
+    for (const std::string& chunk : Chunks())
+        joined += chunk;
+    EXPECT_EQ(joined, shown);
+    EXPECT_NE(ReadFile(Local("run.log")).find("C> ls\n" + shown), std::string::npos) << ReadFile(Local("run.log"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // operation runs, which code the statement returns, what the log shows, and
 // how a lost connection is rebuilt before a repeat.
 #include "ScriptServerTest.h"
+#include "TestSupport.h"
 #include "netvo32.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <thread>
 
 namespace scripttest {
@@ -35,16 +38,72 @@ TEST_F(RetryTest, ACountLimitsTheAttemptsAndTheLastCodeStands)
     EXPECT_EQ(log.find("Sleeping"), std::string::npos);
 }
 
+// Without a count the pauses start at a second and double; a longer sleep
+// of the rule wins.
 TEST_F(RetryTest, ForeverAndZeroRepeatUntilSuccess)
 {
     WriteFile(Remote("a.txt"), "a");
-    for (const char* rule : {"on failed retry forever", "on failed retry 0", "on failed restart forever sleep 9"}) {
-        SCOPED_TRACE(rule);
-        server.FailCommand("RETR", 4, 450);
+    struct Case {
+        const char* rule;
+        int failures;
+        const char* pauses;
+    };
+    for (const Case c : {Case{"on failed retry forever", 2, "Sleeping for 1 seconds\nRetry # 1\nSleeping for 2 seconds\n"},
+                         Case{"on failed retry 0", 1, "Sleeping for 1 seconds\nRetry # 1\n"},
+                         Case{"on failed restart forever sleep 3", 1, "Sleeping for 3 seconds\nRetry # 1\n"}}) {
+        SCOPED_TRACE(c.rule);
+        server.FailCommand("RETR", c.failures, 450);
         const size_t mark = Mark();
-        EXPECT_EQ(Run(std::string("LOGIN\n") + rule + "\nget a.txt \"LOCAL/a.txt\"\n"), 0);
-        EXPECT_EQ(CountSince(mark, "RETR"), 5);
+        std::filesystem::remove(Local("run.log"));
+        EXPECT_EQ(Run(std::string("LOGIN\nlogfile \"LOCAL/run.log\"\n") + c.rule + "\nget a.txt \"LOCAL/a.txt\"\nlogfile\n"),
+                  0);
+        EXPECT_EQ(CountSince(mark, "RETR"), c.failures + 1);
         EXPECT_EQ(ReadFile(Local("a.txt")), "a");
+        const std::string log = ReadFile(Local("run.log"));
+        EXPECT_NE(log.find(c.pauses), std::string::npos) << log;
+    }
+}
+
+// Retrying for ever against a port where nothing listens keeps the process
+// idle, and a caller's wait hook ends the run during a pause, also a long
+// one of the script's own; the statement ends with the abort.
+std::chrono::steady_clock::time_point g_abortAt;
+
+int AbortLater(int, long long, long long, int, void*)
+{
+    return std::chrono::steady_clock::now() >= g_abortAt ? 1 : 0;
+}
+
+TEST_F(RetryTest, AWaitHookEndsRetryingForEver)
+{
+    const std::string login = "login 127.0.0.1:" + std::to_string(netvotest::FreePort()) + " nobody nothing\n";
+    for (const char* rule : {"on failed retry forever", "on failed retry 5 sleep 20"}) {
+        SCOPED_TRACE(rule);
+        g_abortAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+        netvo_setwaithook(AbortLater, nullptr);
+        const std::clock_t cpu = std::clock();
+        const auto start = std::chrono::steady_clock::now();
+        std::atomic<int> rc{1};
+        std::thread([&] { rc = Run("logfile \"LOCAL/run.log\"\necho on\n" + std::string(rule) + "\n" + login); })
+            .detach();
+        while (rc == 1 && std::chrono::steady_clock::now() - start < std::chrono::seconds(15))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (rc == 1) {
+            ADD_FAILURE() << "the run did not end";
+            std::_Exit(1);  // its thread cannot be stopped otherwise
+        }
+        netvo_setwaithook(nullptr, nullptr);
+        Run("logfile\n");
+        EXPECT_EQ(rc, NETVO_E_ABORTED);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+        EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC / 2);
+        // At most two attempts: pauses of 1 and 2 seconds, or one of 20.
+        const std::string log = ReadFile(Local("run.log"));
+        EXPECT_NE(log.find(std::string(rule).ends_with("20") ? "Sleeping for 20 seconds\nRetry # 1: aborted"
+                                                             : "Sleeping for 2 seconds\nRetry # 2: aborted"),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(echo.server.back().find(": aborted during the pause before it\r\n"), std::string::npos);
     }
 }
 

@@ -1,10 +1,12 @@
 // get, put, append, restart, mget, mput and the unique-name modes, checked
 // byte for byte on both sides.
 #include "ScriptServerTest.h"
+#include "netvo32.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace scripttest {
 namespace {
@@ -182,6 +184,42 @@ TEST_F(TransferTest, UniqueNamesOnBothSides)
     echo.client.clear();
     EXPECT_EQ(Run("echo on\nLOGIN\nstore frob\n"), -999);
     EXPECT_NE(ClientText().find("Store: syntax error. Expecting \"Unique\", found \"frob\"."), std::string::npos);
+}
+
+// A failure on this side reports the library's text: the last reply on the
+// connection (a 150, a 229) is older than the failure. A refusal reports
+// the server's reply. The log says the same.
+TEST_F(TransferTest, AFailureReportsItsOwnText)
+{
+    WriteFile(Remote("a.bin"), Pattern(200000));
+    struct Case {
+        std::function<void()> arm;
+        const char* get;
+        int rc;
+        const char* shows;
+    };
+    const Case cases[] = {
+        {[] {}, "get missing.bin \"LOCAL/m.bin\"", 550, "S> 550 "},
+        {[this] { server.DropAfterBytes("RETR", 1000); }, "get a.bin \"LOCAL/a.bin\"", NETVO_E_CLOSED, ": RETR a.bin: "},
+        {[] {}, "get a.bin \"LOCAL/no/a.bin\"", NETVO_E_LOCALFILE, "/no/a.bin: "},
+        {[this] { server.DelayReplies("RETR", 3); }, "receivetimeout 1\nget a.bin \"LOCAL/b.bin\"", NETVO_E_TIMEOUT,
+         ": RETR a.bin: timed out"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.get);
+        server.ClearFaults();
+        c.arm();
+        EXPECT_EQ(Run(std::string("LOGIN\nlogfile \"LOCAL/run.log\"\necho on\n") + c.get + "\n"), c.rc);
+        char error[1024] = {};
+        ftp_lasterror(error, sizeof error);
+        Run("logfile\n");
+        const std::string report = echo.server.back();
+        EXPECT_NE(report.find(c.shows), std::string::npos) << report;
+        if (c.rc < 0) {
+            EXPECT_EQ(report, "S> " + std::string(error) + "\r\n");
+        }
+        EXPECT_NE(ReadFile(Local("run.log")).find(report.substr(0, report.size() - 2) + "\n"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Script values without a server: conversions between kinds, the typed
-// comparison, and dates read by patterns.
+// comparison, dates read by patterns, and the server's file times.
 #include "FixedZone.h"
 #include "ScriptTime.h"
 #include "ScriptTokens.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -137,6 +138,26 @@ TEST(ScriptDate, PatternsAndGmt)
         EXPECT_EQ(script_time::FormatLocal(script_time::GetDate("2003-01-02 13:14", pattern), "%Y%m%d%H%M%S"),
                   "20030102181400")
             << pattern;
+    }
+}
+
+// The server's digits as filedatetime and filedate read them; a time that
+// cannot be is -1, never a rolled-over date.
+TEST(ScriptDate, ServerStampsThatCannotBeAreRefused)
+{
+    FixedZone zone("XST5");
+    const std::pair<const char*, const char*> cases[] = {
+        {"20210304210506", "20210304210506"}, {"20240229235959.123", "20240229235959"},
+        {"20211231235960", "20220101000000"},  // a leap second
+        {"20231301000000", ""}, {"20230001000000", ""}, {"20230199000000", ""}, {"20230431000000", ""},
+        {"20230229000000", ""}, {"20230101240000", ""}, {"20230101236000", ""}, {"20230101235961", ""},
+        {"2023010112", ""},     {"2023-1-1120000", ""},
+    };
+    for (const auto& [stamp, shown] : cases) {
+        const std::int64_t time = script_time::FromServerStamp(stamp, true);
+        const std::int64_t day = script_time::FromServerStamp(stamp, false);
+        EXPECT_EQ(*shown == '\0' ? -1 : script_time::GetDate(shown, "yyyymmddHHMMSS"), time) << stamp;
+        EXPECT_EQ(*shown == '\0' ? -1 : script_time::GetDate(std::string(stamp, 8), "yyyymmdd"), day) << stamp;
     }
 }
 
