@@ -46,13 +46,17 @@ fuzz:
 	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAVO_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
-	@set -e; mkdir -p build-fuzz/corpus; \
+	@status=0; mkdir -p build-fuzz/corpus build-fuzz/artifacts; \
 	for f in build-fuzz/fuzz/*_fuzzer; do \
 	    [ -x "$$f" ] || continue; \
 	    name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
 	    echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
-	    $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build-fuzz/corpus/$$name fuzz/corpus/$$name 2>&1 | tail -n 5; \
-	done
+	    $$f -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=2048 \
+	        -artifact_prefix=build-fuzz/artifacts/$$name- \
+	        build-fuzz/corpus/$$name fuzz/corpus/$$name >build-fuzz/$$name.log 2>&1 \
+	        || { status=1; echo "$$name stopped on a finding: build-fuzz/$$name.log"; }; \
+	    tail -n 5 build-fuzz/$$name.log; \
+	done; exit $$status
 
 bench: build
 	@scripts/install-deps curl lftp vsftpd libsodium23

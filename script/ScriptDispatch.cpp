@@ -83,6 +83,10 @@ int CScriptEngine::ExecuteLine()
     const script_nesting::CGuard guard(m_nLineDepth);
     if (!guard.Allowed())
         return SyntaxError("Nesting", script_nesting::kExpected, m_Tokenizer.GetText());
+    // Nothing of a line with a NUL runs: a name cut short at it would make
+    // the statement act on another file.
+    if (m_Tokenizer.HoldsNul())
+        return SyntaxError("Line", "<text without NUL>", "NUL");
     int rc = script_code::kOk;
     if (!ControlStmt(value, rc))
         rc = ExecuteCmd(value);

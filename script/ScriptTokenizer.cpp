@@ -40,6 +40,20 @@ void CScriptTokenizer::SetRestOfLine(std::string_view rest)
 {
     m_strRest.assign(rest);
     m_nRestPos = 0;
+    m_bHoldsNul = rest.find('\0') != std::string_view::npos;
+    m_bStoppedAtNul = false;
+}
+
+bool CScriptTokenizer::Take(size_t begin, size_t end, size_t next)
+{
+    const std::string_view text = std::string_view(m_strRest).substr(begin, end - begin);
+    if (text.find('\0') != std::string_view::npos) {
+        m_bStoppedAtNul = true;
+        return false;
+    }
+    m_strText.assign(text);
+    m_nRestPos = next;
+    return true;
 }
 
 std::int32_t CScriptTokenizer::GetNextToken()
@@ -48,7 +62,7 @@ std::int32_t CScriptTokenizer::GetNextToken()
     m_strText.clear();
     m_nToken = tok::End;
     SkipWhiteSpace();
-    if (m_nRestPos >= m_strRest.size()) {
+    if (m_bStoppedAtNul || m_nRestPos >= m_strRest.size()) {
         m_nValue = 0;
     } else {
         switch (const char c = m_strRest[m_nRestPos]) {
@@ -100,11 +114,8 @@ std::int32_t CScriptTokenizer::GetRestOfLine()
     m_nToken = tok::End;
     m_strText.clear();
     SkipWhiteSpace();
-    if (m_nRestPos < m_strRest.size()) {
-        m_strText = m_strRest.substr(m_nRestPos);
+    if (!m_bStoppedAtNul && m_nRestPos < m_strRest.size() && Take(m_nRestPos, m_strRest.size(), m_strRest.size()))
         m_nToken = tok::String;
-        SetRestOfLine({});
-    }
     return m_nToken;
 }
 
@@ -116,15 +127,12 @@ void CScriptTokenizer::SkipWhiteSpace()
 
 // No escapes: the other quote character may appear inside. Without a closing
 // quote the token is the end of the line and the rest stays as it is, so
-// every later call ends the statement too.
+// every later call ends the statement too; the same for a NUL inside.
 void CScriptTokenizer::ReadQuoted(char quote)
 {
     const size_t close = m_strRest.find(quote, m_nRestPos + 1);
-    if (close == std::string::npos)
-        return;
-    m_strText = m_strRest.substr(m_nRestPos + 1, close - m_nRestPos - 1);
-    m_nRestPos = close + 1;
-    m_nToken = tok::String;
+    if (close != std::string::npos && Take(m_nRestPos + 1, close, close + 1))
+        m_nToken = tok::String;
 }
 
 // A session name runs up to the first blank, which is consumed; no other
@@ -133,9 +141,8 @@ void CScriptTokenizer::ReadSessionName()
 {
     const size_t blank = m_strRest.find(' ', m_nRestPos);
     const size_t end = blank == std::string::npos ? m_strRest.size() : blank;
-    m_strText = m_strRest.substr(m_nRestPos, end - m_nRestPos);
-    m_nRestPos = blank == std::string::npos ? end : blank + 1;
-    m_nToken = tok::SessionName;
+    if (Take(m_nRestPos, end, blank == std::string::npos ? end : blank + 1))
+        m_nToken = tok::SessionName;
 }
 
 // One character, or two when `withEqual` is given and "=" follows at once.
@@ -154,8 +161,8 @@ void CScriptTokenizer::ReadWord()
     size_t end = m_strRest.find_first_of(kWordDelimiters, m_nRestPos);
     if (end == std::string::npos)
         end = m_strRest.size();
-    m_strText = m_strRest.substr(m_nRestPos, end - m_nRestPos);
-    m_nRestPos = end;
+    if (!Take(m_nRestPos, end, end))
+        return;
     if (IsDigits(m_strText)) {
         m_nToken = tok::Number;
         m_nValue = SaturatedValue(m_strText);

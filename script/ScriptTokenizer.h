@@ -25,6 +25,12 @@ public:
 
     void SetRestOfLine(std::string_view rest);
     std::string GetRestOfLineText() const { return m_strRest.substr(m_nRestPos); }
+    // The line given to SetRestOfLine holds a NUL byte. Names reach the FTP
+    // library as C strings, which end at the first NUL: the statement would
+    // act on a shorter name than the script wrote. No token ever carries a
+    // NUL (the token that would is the end of the line, for good), and the
+    // engine refuses such a line before running any of it.
+    bool HoldsNul() const { return m_bHoldsNul; }
 
     std::int32_t GetToken() const { return m_nToken; }
     std::int32_t GetValue() const { return m_nValue; }
@@ -37,6 +43,9 @@ private:
     void ReadSessionName();
     void ReadOperator(std::int32_t single, std::int32_t withEqual);
     void ReadWord();
+    // Makes text[begin, end) the current token's text and moves past `next`;
+    // false, leaving the token the end of the line, when it holds a NUL.
+    bool Take(size_t begin, size_t end, size_t next);
 
     std::int32_t m_nToken = 0;
     std::int32_t m_nValue = 0;  // of the last number token
@@ -46,4 +55,6 @@ private:
     // instead of erasing from the front keeps long lines linear.
     std::string m_strRest;
     size_t m_nRestPos = 0;
+    bool m_bHoldsNul = false;
+    bool m_bStoppedAtNul = false;  // a token held a NUL: the end, for good
 };

@@ -26,10 +26,15 @@ public:
     // Lists `dir` into the temporary file; true when it is ready to read.
     bool CreateDir(const std::string& dir);
     // The next entry line; false at the end, at an empty line, or when
-    // nothing was listed.
+    // nothing was listed. Lines that name no entry are passed over.
     bool GetNextDir(std::string& line);
 
+    // A link is no folder (IsDir is false): the listing cannot tell what it
+    // points to, and walks that recurse must not leave their tree through it.
     bool IsDir() const { return m_entry.isDir; }
+    bool IsLink() const { return m_entry.isLink; }
+    // The name is the link's own; this is where it points, as listed.
+    std::string GetLinkTarget() const { return m_entry.linkTarget; }
     bool IsDir(const std::string& line) const;
     bool IsFile() const;
     bool IsFile(const std::string& line) const;

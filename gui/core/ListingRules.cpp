@@ -72,6 +72,8 @@ ListingEntry Parse(std::string_view line, const std::vector<Token>& tokens, List
     // named another file: such a name names nothing.
     if (entry.name.find('\0') != std::string::npos)
         entry.name.clear();
+    if (entry.linkTarget.find('\0') != std::string::npos)
+        entry.linkTarget.clear();
     if (entry.size < 0)
         entry.size = 0;
     return entry;
@@ -103,6 +105,9 @@ ListingEntry ParseUnixLine(std::string_view line)
 
 bool IsSkippedListingLine(std::string_view line, int osType, std::string_view name)
 {
+    // Nothing could be done with a nameless entry but act on its folder.
+    if (name.empty())
+        return true;
     if (osType == OsDos)
         return !line.empty() && IsBlank(line[0]);
     return line.starts_with("total ") || IsDotName(name);

@@ -18,6 +18,10 @@ enum class ListingRule {
 struct ListingEntry {
     std::string name;       // a last path component only (see LastPathComponent)
     bool isDir = false;
+    // A symbolic link is never a folder itself: walks that recurse into
+    // folders (copy, delete) must not follow it out of the tree they walk.
+    bool isLink = false;
+    std::string linkTarget; // what a link points to, as the server shows it
     std::int64_t size = 0;
     int year = 0;           // full year; 0 when the line gave none
     int month = 0;          // 1-12; 0 when unknown
@@ -45,10 +49,10 @@ inline bool IsDotName(std::string_view name)
     return name == "." || name == "..";
 }
 
-// Lines that are no entry: "total" lines of Unix servers, the "." and ".."
-// entries (they are kept for DOS servers, whose callers expect them), and the
-// indented header lines of DOS listings. `name` is the line's name as its
-// rule reads it.
+// Lines that are no entry: lines without a name, "total" lines of Unix
+// servers, the "." and ".." entries (they are kept for DOS servers, whose
+// callers expect them), and the indented header lines of DOS listings.
+// `name` is the line's name as its rule reads it.
 bool IsSkippedListingLine(std::string_view line, int osType, std::string_view name);
 
 // The tokens are read once: the rule for the line, and the entry by it.

@@ -2,20 +2,37 @@
 // Unix style, send them.
 #include "ListingFields.h"
 
+#include <cstdint>
+
 namespace listing_detail {
 
 namespace {
 
-// The name part of a Unix line: a symbolic link shows "name -> target", and
-// the entry is the link itself.
-std::string UnixName(std::string_view rest, bool isLink)
+// The name part of a Unix line. A symbolic link shows "name -> target" and
+// the entry is the link itself; either side may hold " -> " as well. Servers
+// give a link's size as the length of its target, so the arrow that leaves
+// exactly that many bytes behind it is the one that separates them; when no
+// arrow does, the size was not the target's and the first arrow is taken.
+void ReadUnixName(std::string_view rest, bool isLink, ListingEntry& entry)
 {
+    entry.isLink = isLink;
     if (isLink) {
-        const size_t arrow = rest.find(" -> ");
-        if (arrow != std::string_view::npos)
+        constexpr std::string_view kArrow = " -> ";
+        size_t arrow = std::string_view::npos;
+        if (entry.size >= 0 && static_cast<std::uint64_t>(entry.size) <= rest.size()
+            && rest.size() - static_cast<size_t>(entry.size) >= kArrow.size()) {
+            const size_t at = rest.size() - static_cast<size_t>(entry.size) - kArrow.size();
+            if (rest.substr(at, kArrow.size()) == kArrow)
+                arrow = at;
+        }
+        if (arrow == std::string_view::npos)
+            arrow = rest.find(kArrow);
+        if (arrow != std::string_view::npos) {
+            entry.linkTarget = std::string(rest.substr(arrow + kArrow.size()));
             rest = rest.substr(0, arrow);
+        }
     }
-    return LastPathComponent(rest);
+    entry.name = LastPathComponent(rest);
 }
 
 // The rule of the original Unix parser, for lines without a recognisable
@@ -31,10 +48,10 @@ ListingEntry ParseUnixByPosition(std::string_view line, const std::vector<Token>
             break;
         rest = TrimLeft(rest.substr(blank + 1));
     }
-    entry.name = UnixName(rest, !line.empty() && line[0] == 'l');
-    entry.isDir = !line.empty() && line[0] == 'd' && !IsDotName(entry.name);
     if (tokens.size() > 4)
         ReadInt64(tokens[4].text, entry.size);
+    ReadUnixName(rest, !line.empty() && line[0] == 'l', entry);
+    entry.isDir = !line.empty() && line[0] == 'd' && !IsDotName(entry.name);
     if (tokens.size() > 5)
         entry.month = MonthFromName(tokens[5].text);
     if (tokens.size() > 6)
@@ -51,6 +68,18 @@ ListingEntry ParseUnixByPosition(std::string_view line, const std::vector<Token>
         }
     }
     return entry;
+}
+
+// Where the date may stand: "ls -l" puts the month after permissions, links,
+// owner, group and size, so that place is tried first, then the places left
+// when owner or group are missing, then later ones (device numbers, owners
+// with blanks). An owner or group that looks like a month and a day is
+// passed over that way, while a name that looks like a date is still reached
+// last. The k-th place to try: 5, 4, 3, 2, then 6, 7, ...
+size_t DatePlace(size_t k)
+{
+    constexpr size_t kUsual = 5;
+    return k <= kUsual - 2 ? kUsual - k : k + 2;
 }
 
 }  // namespace
@@ -77,7 +106,10 @@ ListingEntry ParseUnix(std::string_view line, const std::vector<Token>& tokens)
     // after the size. Searching for it, instead of counting fields, reads
     // servers that leave out the owner or the group, and device lines whose
     // size column holds "major, minor".
-    for (size_t i = 2; i + 2 < tokens.size(); ++i) {
+    for (size_t k = 0; k < tokens.size(); ++k) {
+        const size_t i = DatePlace(k);
+        if (i + 2 >= tokens.size())
+            continue;
         const int month = MonthFromName(tokens[i].text);
         if (month == 0 || !AllDigits(tokens[i + 1].text))
             continue;
@@ -103,7 +135,7 @@ ListingEntry ParseUnix(std::string_view line, const std::vector<Token>& tokens)
         size_t start = tokens[i + 2].end;
         if (start < line.size())
             ++start;
-        entry.name = UnixName(line.substr(start), type == 'l');
+        ReadUnixName(line.substr(start), type == 'l', entry);
         entry.isDir = type == 'd' && !IsDotName(entry.name);
         return entry;
     }

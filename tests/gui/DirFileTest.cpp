@@ -27,6 +27,8 @@ struct Seen {
     bool isFile;
     std::int64_t size;
     std::time_t time;
+    bool isLink;
+    std::string linkTarget;
 };
 
 // Reads the listing into rows as the file list fills them.
@@ -42,7 +44,8 @@ std::map<std::string, Seen> ReadListing(CDirFile& listing)
         row.m_nSize = listing.GetSize();
         row.m_tModified = listing.GetTime();
         row.m_strPath = line;
-        entries[row.m_strName] = {row.m_bIsDir != 0, listing.IsFile(), row.m_nSize, row.m_tModified};
+        entries[row.m_strName] = {row.m_bIsDir != 0, listing.IsFile(),  row.m_nSize,
+                                  row.m_tModified,   listing.IsLink(), listing.GetLinkTarget()};
     }
     return entries;
 }
@@ -102,6 +105,7 @@ protected:
 
 TEST_F(DirFileTest, UnixListingOfARealServer)
 {
+    fs::create_symlink("releases", m_server.Root() / "odd -> name");
     CDirFile listing(m_session->m_nFtpHandle);
     ASSERT_TRUE(listing.CreateDir("/"));
     const auto entries = ReadListing(listing);
@@ -125,9 +129,15 @@ TEST_F(DirFileTest, UnixListingOfARealServer)
     EXPECT_FALSE(entries.at("My Files").isFile);
     ASSERT_EQ(entries.count(".hidden"), 1u);
     EXPECT_TRUE(entries.at(".hidden").isDir);
-    // A symbolic link is listed under its own name.
-    ASSERT_EQ(entries.count("latest"), 1u);
-    EXPECT_FALSE(entries.at("latest").isDir);
+    // A symbolic link is listed under its own name, even one that holds
+    // an arrow, and is no folder.
+    for (const auto& [name, target] : {std::pair{"latest", "releases/1.2"}, std::pair{"odd -> name", "releases"}}) {
+        ASSERT_EQ(entries.count(name), 1u) << name;
+        EXPECT_FALSE(entries.at(name).isDir);
+        EXPECT_TRUE(entries.at(name).isLink);
+        EXPECT_EQ(entries.at(name).linkTarget, target);
+    }
+    EXPECT_FALSE(entries.at("a b.txt").isLink);
     EXPECT_EQ(entries.count("r\xC3\xA9sum\xC3\xA9.pdf"), 1u);
     EXPECT_EQ(entries.count("."), 0u);
     EXPECT_EQ(entries.count(".."), 0u);

@@ -164,6 +164,50 @@ TEST(ListingRules, NamesStayInsideTheListedFolder)
     });
 }
 
+TEST(ListingRules, OwnerOrGroupLikeADate)
+{
+    CheckRows({
+        // The first month-and-day in the line is the owner and group here;
+        // the date stands where "ls -l" puts it.
+        {"-rw-r--r-- 1 dec 5 2024 Mar  3 14:05 name", OsUnix, U, "name", false, 2024, 0, 3, 3, 14, 5, true},
+        {"-rw-r--r-- 1 may 7 1999 Jun  1  2000 x", OsUnix, U, "x", false, 1999, 2000, 6, 1, 0, 0, false},
+        {"-rw-r--r-- 1 Mar 100 1234 Mar  3 14:05 name", OsUnix, U, "name", false, 1234, 0, 3, 3, 14, 5, true},
+        // With the group missing, a name that looks like a date stays the name.
+        {"-rw-r--r-- 1 ftp 1234 Mar  3 14:05 Jan 5 2020 x", OsUnix, U, "Jan 5 2020 x", false, 1234, 0, 3, 3, 14, 5,
+         true},
+    });
+}
+
+TEST(ListingRules, LinksSplitWhereTheSizeSaysTheTargetBegins)
+{
+    struct Case {
+        const char* line;
+        const char* name;
+        const char* target;
+        bool isLink;
+    };
+    const Case cases[] = {
+        {"lrwxrwxrwx 1 u g 6 Mar  3 14:05 a -> b -> target", "a -> b", "target", true},
+        {"lrwxrwxrwx 1 u g 6 Mar  3 14:05 up -> a -> b", "up", "a -> b", true},
+        {"lrwxrwxrwx 1 0 0 12 Feb 29  2020 latest -> releases/1.2", "latest", "releases/1.2", true},
+        {"lrwxrwxrwx 1 u g 3 Mar  3 14:05 /pub/ln -> abc", "ln", "abc", true},
+        // A size that is not the target's length: the first arrow.
+        {"lrwxrwxrwx 1 u g 99 Mar  3 14:05 a -> b -> c", "a", "b -> c", true},
+        {"lrwxrwxrwx 1 u g 0 Mar  3 14:05 a -> b", "a", "b", true},
+        // No readable date: fields by position, the same split.
+        {"lrwxrwxrwx 1 u g 6 Foo 3 14:05 a -> b -> target", "a -> b", "target", true},
+        {"-rw-r--r-- 1 u g 6 Mar  3 14:05 a -> target", "a -> target", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ListingEntry entry = ParseUnixLine(c.line);
+        EXPECT_EQ(entry.name, c.name);
+        EXPECT_EQ(entry.linkTarget, c.target);
+        EXPECT_EQ(entry.isLink, c.isLink);
+        EXPECT_FALSE(entry.isDir);
+    }
+}
+
 TEST(ListingRules, NameWithANulNamesNothing)
 {
     const std::string line("-rw-r--r-- 1 u g 5 Mar  3 14:05 victim\0.txt", 43);
@@ -229,7 +273,7 @@ TEST(ListingRules, RuleFollowsTheShapeOfTheLine)
 TEST(ListingRules, SkippedLines)
 {
     struct Case {
-        const char* line;
+        std::string line;
         int osType;
         bool skipped;
     };
@@ -243,6 +287,13 @@ TEST(ListingRules, SkippedLines)
         {" Volume in drive C is DISK", OsDos, true},
         {".             <DIR>     01-15-98  10:30", OsDos, false},
         {"total 42", OsDos, false},
+        // Nameless entries: nothing could be done with them but act on the
+        // folder itself.
+        {"-rw-r--r-- 1 u g 5 Mar  3 14:05 ", OsUnix, true},
+        {"drwxr-xr-x 2 u g 4096 Mar  3 14:05 sub/", OsUnix, true},
+        {std::string("-rw-r--r-- 1 u g 5 Mar  3 14:05 a\0b", 35), OsUnix, true},
+        {"01-15-98  10:30AM       <DIR>          pub\\", OsNt, true},
+        {"SUB\\         <DIR>     01-15-98  10:30", OsDos, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

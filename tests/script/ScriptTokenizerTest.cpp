@@ -1,9 +1,12 @@
+#include "ScriptEngine.h"
 #include "ScriptKeywords.h"
 #include "ScriptTokenizer.h"
 #include "ScriptTokens.h"
+#include "TraceLog.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -38,7 +41,7 @@ std::vector<Token> Tokenize(const std::string& line)
 }
 
 struct TokenCase {
-    const char* line;
+    std::string line;
     std::vector<Token> tokens;
 };
 
@@ -195,6 +198,64 @@ TEST(ScriptTokenizer, RestOfLineKeepsQuotesAndTrailingBlanks)
     tokenizer.SetRestOfLine("site  \t ");
     tokenizer.GetNextToken();
     EXPECT_EQ(tokenizer.GetRestOfLine(), tok::End);
+}
+
+std::string WithNul(std::string text)
+{
+    std::replace(text.begin(), text.end(), '~', '\0');
+    return text;
+}
+
+// A NUL ends the statement where a token would carry it, and for good: no
+// token hands a name on that a C string would cut short.
+TEST(ScriptTokenizer, NulInATokenEndsTheStatement)
+{
+    ExpectTokens({
+        {WithNul("get 'a~b' x"), {{601, "get"}, {0, ""}}},
+        {WithNul("get \"a~\" 'x'"), {{601, "get"}, {0, ""}}},
+        {WithNul("get a~b"), {{601, "get"}, {0, ""}}},
+        {WithNul("#s~x get"), {{0, ""}}},
+        {WithNul("get x 'y' ~"), {{601, "get"}, {500, "x"}, {500, "y"}, {0, ""}}},
+    });
+    CScriptTokenizer tokenizer;
+    tokenizer.SetRestOfLine(WithNul("cd a~b"));
+    EXPECT_TRUE(tokenizer.HoldsNul());
+    ASSERT_EQ(tokenizer.GetNextToken(), tok::Cd);
+    EXPECT_EQ(tokenizer.GetRestOfLine(), tok::End);
+    EXPECT_EQ(tokenizer.GetNextToken(), tok::End);
+    tokenizer.SetRestOfLine("cd 'a b'");
+    EXPECT_FALSE(tokenizer.HoldsNul());
+}
+
+std::vector<std::string>* g_echoed = nullptr;
+
+int RecordEcho(std::intptr_t, const char* text)
+{
+    g_echoed->emplace_back(text);
+    return 0;
+}
+
+// The engine runs nothing of such a line, whichever statement it holds and
+// wherever the NUL stands (an optional second name included).
+TEST(ScriptTokenizer, EngineRefusesALineWithANul)
+{
+    for (const char* line : {"get 'a~b'", "get a 'b~c'", "logfile 'log~.txt'", "login host user 'pass~word'"}) {
+        std::vector<std::string> echoed;
+        g_echoed = &echoed;
+        {
+            CScriptEngine engine;
+            engine.SetCallbacks(RecordEcho, RecordEcho);
+            engine.SetEchoFlag(true);
+            ASSERT_EQ(engine.SetLine(WithNul(line)), 1);
+            EXPECT_EQ(engine.ExecuteLine(), -999) << line;
+            EXPECT_TRUE(engine.GetSessions().empty()) << line;
+        }
+        EXPECT_EQ(g_TraceLog.IsLogFileOn(), 0) << line;
+        EXPECT_EQ(echoed, std::vector<std::string>{"C> Line: syntax error. Expecting \"<text without NUL>\", found "
+                                                   "\"NUL\".\r\n"})
+            << line;
+        g_echoed = nullptr;
+    }
 }
 
 TEST(ScriptKeywords, TableIsConsistent)
