@@ -194,7 +194,7 @@ NETVO_API int ftp_setascii(int handle)
     return WithSession(handle, [](Session& s) {
         s.settings.ascii = true;
         if (!s.control.IsOpen())
-            return 0;  // sent with the next login
+            return 0;  // sent before the next transfer
         Op op = s.MakeOp();
         return s.EnsureType(true, op);
     });

@@ -177,7 +177,7 @@ int ListToFile(Session& s, ListKind kind, const char* remote, const char* localF
         return rc;
     // Created only once the server is ready to send, as for a get.
     rc = ReceiveIntoFile(s, op, dc, ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), path, true,
-                         command);
+                         command, kMaxListingBytes);
     if (rc == 0 && ListingFailedDespite226(s))
         return s.Fail(550, command, s.control.Last().lines.front());
     return rc;

@@ -6,6 +6,7 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -86,8 +87,14 @@ bool Ping(const Address& target, netvo::Op& op)
             return false;
         unsigned char reply[1500];
         ssize_t n = ::recv(fd.Get(), reply, sizeof reply, 0);
-        if (n <= 0)
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return false;  // e.g. the host is unreachable: no reply will come
+        if (n <= 0) {
+            // Woken with nothing to read: do not spin on it.
+            if (op.Nap() != 0)
+                return false;
             continue;
+        }
         size_t offset = 0;
         if (v4 && raw) {
             offset = static_cast<size_t>(reply[0] & 0x0f) * 4;  // raw IPv4 includes the IP header

@@ -1,6 +1,7 @@
 #include "Stream.h"
 
 #include "Result.h"
+#include "Transfer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +24,8 @@ int OpenStream(Session& s, StreamKind kind, const char* remote)
     auto stream = std::make_unique<Stream>();
     stream->command = command;
     stream->writing = kind == StreamKind::Put || kind == StreamKind::Append;
-    bool listing = kind == StreamKind::List || kind == StreamKind::NameList;
+    const bool listing = kind == StreamKind::List || kind == StreamKind::NameList;
+    stream->listing = listing;
     stream->convert = listing || s.settings.ascii;
     Op op = s.MakeOp();
     if (!listing) {
@@ -79,6 +81,12 @@ int ReadStream(Session& s, char* buffer, int size)
             break;
         }
         st->done += n;
+        if (st->listing && st->done > kMaxListingBytes) {
+            const std::string command = st->command;
+            const int rc = AbortDataCommand(s, op, st->dc, NETVO_E_PROTOCOL);
+            s.stream.reset();
+            return s.Fail(rc, command, ListingTooLarge());
+        }
         const size_t out = st->decoder.Decode(raw.data(), static_cast<size_t>(n), raw.data());
         st->pending.append(raw.data(), out);
     }

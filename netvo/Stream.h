@@ -17,6 +17,7 @@ struct Stream {
     std::string command;
     bool writing = false;
     bool convert = false;  // CRLF <-> LF
+    bool listing = false;  // LIST or NLST: bounded by kMaxListingBytes
     bool atEnd = false;
     long long done = 0;
     AsciiDecoder decoder;

@@ -119,7 +119,7 @@ int SpliceToFile(int dataFd, int fileFd, Op& op, Preallocation& reserved)
 
 }  // namespace
 
-int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
+int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op, long long limit)
 {
     const bool binaryIntoFile = !ascii && IsRegularFile(fileFd);
     // Reserved step by step as the data arrives, never all of a size the
@@ -133,12 +133,15 @@ int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op)
     std::unique_ptr<char[]> buffer(new char[kBufferSize + 1]);
     AsciiDecoder decoder;
     long long done = op.Done();
+    const long long start = done;
     for (;;) {
         long n = ReceiveSome(dataFd, buffer.get(), kBufferSize, op);
         if (n < 0)
             return static_cast<int>(n);
         if (n == 0)
             break;
+        if (limit >= 0 && done + n - start > limit)
+            return NETVO_E_PROTOCOL;
         size_t size = static_cast<size_t>(n);
         if (ascii)
             size = decoder.Decode(buffer.get(), size, buffer.get());
@@ -222,8 +225,13 @@ int Get(Session& s, const char* remote, const char* local, long long offset)
                            command);
 }
 
+std::string ListingTooLarge()
+{
+    return "the listing is larger than " + std::to_string(kMaxListingBytes / (1024 * 1024)) + " MiB; it was cut off";
+}
+
 int ReceiveIntoFile(Session& s, Op& op, DataConnection& dc, int fileFd, const std::string& path, bool ascii,
-                    const std::string& command)
+                    const std::string& command, long long limit)
 {
     netvo::Fd file(fileFd);
     if (!file.Valid()) {
@@ -232,7 +240,9 @@ int ReceiveIntoFile(Session& s, Op& op, DataConnection& dc, int fileFd, const st
         return SetLastError(NETVO_E_LOCALFILE, path + ": " + std::strerror(openErrno));
     }
     if (!dc.Completed()) {
-        const int rc = ReceiveToFd(dc.Fd(), file.Get(), ascii, op);
+        const int rc = ReceiveToFd(dc.Fd(), file.Get(), ascii, op, limit);
+        if (rc == NETVO_E_PROTOCOL && limit >= 0)
+            return s.Fail(AbortDataCommand(s, op, dc, rc), command, ListingTooLarge());
         if (rc != 0)
             return s.Fail(AbortDataCommand(s, op, dc, rc), command);
     }

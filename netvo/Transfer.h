@@ -16,15 +16,23 @@ int Put(Session& s, const char* local, const char* remote, PutMode mode, long lo
 // path again) and the remote name given.
 int PutFile(Session& s, const std::string& path, const std::string& remoteName, PutMode mode, long long offset);
 
-// Copies the data connection into a file descriptor until the end.
-int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op);
+// Copies the data connection into a file descriptor until the end; with a
+// limit (>= 0), more than `limit` bytes give NETVO_E_PROTOCOL.
+int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op, long long limit = -1);
 // Copies a file descriptor (from its current position) to the data connection.
 int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op);
 
 class DataConnection;
 // Receives an opened data command into `file` (opened for `path`, or -1 when
-// it could not be opened), closes the file and reads the final reply.
+// it could not be opened), closes the file and reads the final reply. A
+// listing passes kMaxListingBytes as its limit.
 int ReceiveIntoFile(Session& s, Op& op, DataConnection& dc, int file, const std::string& path, bool ascii,
-                    const std::string& command);
+                    const std::string& command, long long limit = -1);
+
+// No real folder's listing comes near this; a server sending one without
+// end would otherwise fill the disk, or keep a script reading for ever.
+constexpr long long kMaxListingBytes = 256LL * 1024 * 1024;
+// The failure text for a listing cut off there.
+std::string ListingTooLarge();
 
 }  // namespace netvo

@@ -156,7 +156,10 @@ NETVO_API int ftp_RemoteAppend(int src, int dest, const char* source, const char
 NETVO_API int ftp_RestartRemotePutAt(int src, int dest, const char* source, const char* destName, long long offset, int binary);
 NETVO_API int ftp_RestartRemoteAppendAt(int src, int dest, const char* source, const char* destName, long long offset, int binary);
 
-/* Listings into local files (LF line ends). */
+/* Listings into local files (LF line ends). A listing, here or through a
+ * listing stream, that grows beyond 256 MiB fails with NETVO_E_PROTOCOL:
+ * no real folder needs that much, and a server sending without end would
+ * otherwise fill the disk or keep a script reading for ever. */
 NETVO_API int ftp_dir(int handle, const char* remote, const char* localFile);
 NETVO_API int ftp_ls(int handle, const char* remote, const char* localFile);
 /* mget lists the pattern's folder (NLST) and matches the names itself, by

@@ -35,7 +35,9 @@ void PrintHelp(const char* program)
                 "      --version  show the version and exit\n"
                 "\n"
                 "Exit status: 0 when the script ran to its end, 1 when a statement\n"
-                "stopped it, 2 for a usage error or a script that cannot be opened.\n",
+                "stopped it or the script could not be read to its end (a read error,\n"
+                "a line longer than 64 KiB), 2 for a usage error or a script that\n"
+                "cannot be opened.\n",
                 program);
 }
 

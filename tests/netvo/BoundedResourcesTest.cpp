@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -91,6 +92,23 @@ TEST_F(Bounded, HugeNameListingEndsAtTheCapInBoundedMemory)
         EXPECT_NE(c.rfind("RETR", 0), 0u) << c;
     }
     // The listing was cut off cleanly: the connection still serves.
+    srv.HugeListing(0);
+    EXPECT_EQ(ftp_noop(h), 0) << LastError();
+}
+
+TEST_F(Bounded, ListingWithoutEndIsCutOffAtItsCap)
+{
+    // About 290 MiB of LIST lines, read as the script's dir reads them.
+    srv.HugeListing(4000000);
+    ASSERT_EQ(ftp_openreadfordir(h, ""), 0) << LastError();
+    std::vector<char> buffer(1 << 16);
+    long long total = 0;
+    int n;
+    while ((n = ftp_readdata(h, buffer.data(), static_cast<int>(buffer.size()))) > 0)
+        total += n;
+    EXPECT_EQ(n, NETVO_E_PROTOCOL);
+    EXPECT_LE(total, 256 * kMiB);
+    EXPECT_NE(LastError().find("LIST: the listing is larger than 256 MiB"), std::string::npos) << LastError();
     srv.HugeListing(0);
     EXPECT_EQ(ftp_noop(h), 0) << LastError();
 }
