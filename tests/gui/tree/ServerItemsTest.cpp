@@ -316,6 +316,14 @@ TEST_F(ServerTree, RemoteFoldersAreRenamedAndDeletedInPlace)
     EXPECT_TRUE(fs::is_directory(m_server.Root() / "papers" / "inner"));
     EXPECT_EQ(g_GetSession(Host())->m_strCurDir, "/papers");
     EXPECT_EQ(m_doc.GetCurrentPath(), "/papers");
+    // Nothing after the rename goes to the old name.
+    {
+        const std::vector<std::string> commands = m_server.Commands();
+        auto rnto = std::find(commands.rbegin(), commands.rend(), "RNTO /papers");
+        ASSERT_NE(rnto, commands.rend());
+        for (auto c = commands.rbegin(); c != rnto; ++c)
+            EXPECT_EQ(c->find("docs"), std::string::npos) << *c;
+    }
 
     // Delete asks, then removes the folder and its contents on the server.
     guitest::WriteFile(m_server.Root() / "public" / "file.txt", "x");
