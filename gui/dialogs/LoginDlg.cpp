@@ -298,6 +298,8 @@ void CLoginDlg::accept()
     m_profile.m_strGatePass = m_strGatePass;
     m_profile.m_strNewDir = m_strNewDir;
     m_profile.m_bStatus = m_bStatus;
-    m_profile.SaveAll();  // one write of every value
+    // Not stored here: whoever logs in with the profile stores it once the
+    // login worked, so that a mistyped password does not replace the stored
+    // one and a host that cannot be reached does not join the server list.
     QDialog::accept();
 }

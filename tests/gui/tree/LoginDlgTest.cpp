@@ -108,7 +108,7 @@ TEST_F(LoginDialog, StoredServersFillTheFields)
     EXPECT_TRUE(dialog.OsTypeButton(3)->isChecked());
 }
 
-TEST_F(LoginDialog, LoginStoresTheDialogsValuesAsTheServersProfile)
+TEST_F(LoginDialog, LoginHandsOnTheDialogsValuesWithoutStoringThem)
 {
     CLoginDlg dialog;
     dialog.ServerBox()->setEditText(QStringLiteral("gamma.example"));
@@ -122,20 +122,17 @@ TEST_F(LoginDialog, LoginStoresTheDialogsValuesAsTheServersProfile)
     dialog.LoginButton()->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
-    EXPECT_TRUE(IsInServerList("gamma.example"));
-    EXPECT_EQ(GetProfileString("ServerList", "LastAccess", ""), "gamma.example");
-    CServerProfile stored("gamma.example");
-    EXPECT_EQ(stored.m_strUser, "gus");
-    EXPECT_EQ(stored.m_strPass, " secret with blanks ");
-    EXPECT_EQ(stored.m_strGateServer, "fw.example");
-    EXPECT_EQ(stored.m_strGateUser, "fwuser");
-    EXPECT_EQ(stored.m_strGatePass, "fwpass");
-    EXPECT_EQ(stored.m_strNewDir, "/incoming");
-    EXPECT_EQ(stored.m_iOStype, 0);
-    EXPECT_EQ(stored.m_bPassive, 0);
-    EXPECT_EQ(dialog.Profile().m_strServer, "gamma.example");
-    // The password is never stored in the clear.
-    EXPECT_NE(GetProfileString("gamma.example", "Passwd", ""), " secret with blanks ");
+    const CServerProfile& profile = dialog.Profile();
+    EXPECT_EQ(profile.m_strServer, "gamma.example");
+    EXPECT_EQ(profile.m_strUser, "gus");
+    EXPECT_EQ(profile.m_strPass, " secret with blanks ");
+    EXPECT_EQ(profile.m_strGateServer, "fw.example");
+    EXPECT_EQ(profile.m_strGateUser, "fwuser");
+    EXPECT_EQ(profile.m_strGatePass, "fwpass");
+    EXPECT_EQ(profile.m_strNewDir, "/incoming");
+    EXPECT_EQ(profile.m_iOStype, 0);
+    // Stored only once a login with it has worked.
+    EXPECT_FALSE(IsInServerList("gamma.example"));
 }
 
 TEST_F(LoginDialog, PropertiesEditTheProfileBeforeLogin)
@@ -162,12 +159,11 @@ TEST_F(LoginDialog, PropertiesEditTheProfileBeforeLogin)
     EXPECT_EQ(GetProfileInt("delta.example", "OtherFtpPort", 0), 1);
     EXPECT_EQ(GetProfileInt("delta.example", "FtpPort", 0), 2121);
     EXPECT_EQ(GetProfileInt("delta.example", "AutoConnect", 0), 1);
-    // The passive choice comes back into the dialog and is stored by Login.
+    // The passive choice comes back into the dialog and goes on with Login.
     dialog.LoginButton()->click();
-    CServerProfile stored("delta.example");
-    EXPECT_EQ(stored.m_bPassive, 1);
-    EXPECT_EQ(stored.m_bOtherPort, 1);
-    EXPECT_EQ(stored.m_nFtpPort, 2121);
+    EXPECT_EQ(dialog.Profile().m_bPassive, 1);
+    EXPECT_EQ(dialog.Profile().m_bOtherPort, 1);
+    EXPECT_EQ(dialog.Profile().m_nFtpPort, 2121);
 }
 
 TEST_F(LoginDialog, ServerSheetWithoutSessionStoresOnlyChanges)

@@ -12,6 +12,7 @@
 #include "PropSvr.h"
 #include "ScriptedPrompt.h"
 #include "ServerPages.h"
+#include "ServerList.h"
 #include "ServerProfile.h"
 #include "SessionRegistry.h"
 #include "TavoDoc.h"
@@ -176,6 +177,45 @@ TEST_F(ServerTree, LoginThroughTheDialogAddsASelectedServerItem)
     EXPECT_EQ(m_pView->FindPathItem("/", session->m_nFtpHandle), server);
     EXPECT_EQ(m_pView->FindPathItem("/docs/inner/none", session->m_nFtpHandle), nullptr);
     EXPECT_EQ(g_GetSeparator(session->m_nFtpHandle), "/");
+}
+
+TEST_F(ServerTree, OnlyALoginThatWorkedStoresTheProfile)
+{
+    LoginThroughDialog();
+    ASSERT_TRUE(IsInServerList(Host()));
+    EXPECT_EQ(CServerProfile(Host()).m_strPass, m_server.Password());
+    m_pView->setCurrentItem(ServerItem(Host() + ":/"));
+    CScriptedPrompt prompt;
+    prompt.QueueYesNo(true);
+    m_pView->OnFileRemoveftpserver();
+
+    // A mistyped password: the login fails and the stored one stays.
+    const auto typo = treetest::AnswerModal<CLoginDlg>([this](CLoginDlg* dialog) {
+        dialog->ServerBox()->setEditText(QString::fromStdString(Host()));
+        dialog->UserEdit()->setText(QString::fromStdString(m_server.User()));
+        dialog->PasswordEdit()->setText(QStringLiteral("typo"));
+        dialog->LoginButton()->click();
+    });
+    m_pView->OnFileAddftpserver();
+    EXPECT_TRUE(*typo);
+    EXPECT_EQ(ServerItem(Host() + ":/"), nullptr);
+    EXPECT_EQ(CServerProfile(Host()).m_strPass, m_server.Password());
+
+    // A host that cannot be reached does not join the server list.
+    int port = 0;
+    {
+        testbed::TestFtpServer gone;
+        port = std::stoi(gone.HostPort().substr(gone.HostPort().rfind(':') + 1));
+    }
+    const std::string unreachable = "127.0.0.1:" + std::to_string(port);
+    const auto refused = treetest::AnswerModal<CLoginDlg>([&unreachable](CLoginDlg* dialog) {
+        dialog->ServerBox()->setEditText(QString::fromStdString(unreachable));
+        dialog->UserEdit()->setText(QStringLiteral("u"));
+        dialog->LoginButton()->click();
+    });
+    m_pView->OnFileAddftpserver();
+    EXPECT_TRUE(*refused);
+    EXPECT_FALSE(IsInServerList(unreachable));
 }
 
 TEST_F(ServerTree, ADosServerFolderWithOnlyFilesGetsNoExpandButton)
