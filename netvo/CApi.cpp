@@ -45,7 +45,7 @@ int Call(F&& body) noexcept
 // replaces the code's general text at the end of the failure text.
 int Explained(const ControlConnection& control, int rc)
 {
-    if ((rc != NETVO_E_TIMEOUT && rc != NETVO_E_PROTOCOL) || control.Failure().empty())
+    if ((rc != NETVO_E_TIMEOUT && rc != NETVO_E_PROTOCOL && rc != NETVO_E_CONNECT) || control.Failure().empty())
         return rc;
     const std::string& text = LastError();
     const std::string_view general = ResultText(rc);

@@ -1,6 +1,7 @@
 #include "ControlConnection.h"
 
 #include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <optional>
@@ -22,8 +23,18 @@ int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
     Close();
     Address peer;
     int rc = ConnectAny(addresses, op, m_fd, peer);
-    if (rc != 0)
+    if (rc != 0) {
+        // Named for the user: which address, and what it did.
+        const std::string where = addresses.empty() ? std::string("the server") : addresses.back().HostPort();
+        const int error = LastConnectError();
+        if (rc == NETVO_E_CONNECT && error == ECONNREFUSED)
+            m_failure = "connection refused by " + where;
+        else if (rc == NETVO_E_CONNECT && error != 0)
+            m_failure = "could not connect to " + where + ": " + std::strerror(error);
+        else if (rc == NETVO_E_TIMEOUT)
+            m_failure = "no answer from " + where + " within " + Duration(op.Timeout());
         return rc;
+    }
     int one = 1;
     ::setsockopt(m_fd.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     m_peer = PeerAddress(m_fd.Get());
@@ -32,6 +43,9 @@ int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
     Reply greeting;
     do {
         rc = Read(greeting, op);
+        if (rc == NETVO_E_TIMEOUT && m_failure.empty())
+            m_failure = m_peer.HostPort() + " took the connection but sent no greeting within " +
+                        Duration(op.Timeout());
         if (rc != 0)
             return rc;
     } while (greeting.code == 120);  // "ready in nnn minutes": wait for the 220

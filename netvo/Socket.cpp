@@ -206,22 +206,35 @@ int Resolve(const std::string& host, int port, Op& op, std::vector<Address>& out
     }
 }
 
+namespace {
+thread_local int t_connectError = 0;
+}  // namespace
+
+int LastConnectError() { return t_connectError; }
+
 int Connect(const Address& address, Op& op, Fd& out)
 {
+    t_connectError = 0;
     Fd fd(::socket(address.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
-    if (!fd.Valid())
+    if (!fd.Valid()) {
+        t_connectError = errno;
         return NETVO_E_CONNECT;
+    }
     int rc = ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address.storage), address.length);
-    if (rc != 0 && errno != EINPROGRESS && errno != EINTR)
+    if (rc != 0 && errno != EINPROGRESS && errno != EINTR) {
+        t_connectError = errno;
         return NETVO_E_CONNECT;
+    }
     if (rc != 0) {
         int w = op.WaitFd(fd.Get(), POLLOUT);
         if (w != 0)
             return w;
         int error = 0;
         socklen_t len = sizeof error;
-        if (::getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
+        if (::getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) {
+            t_connectError = error != 0 ? error : errno;
             return NETVO_E_CONNECT;
+        }
     }
     out = std::move(fd);
     return 0;

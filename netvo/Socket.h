@@ -67,6 +67,9 @@ std::optional<Endpoint> ParseHost(std::string_view text, int defaultPort = 21);
 // Resolves with getaddrinfo in a helper thread, so a stuck resolver is still
 // bounded by the op's timeout. Returns 0 and the addresses, or a code.
 int Resolve(const std::string& host, int port, Op& op, std::vector<Address>& out);
+// The errno of the calling thread's last failed connect (0: none), so that
+// a failure can name its cause ("connection refused").
+int LastConnectError();
 // Connects a non-blocking TCP socket, bounded by the op's timeout.
 int Connect(const Address& address, Op& op, Fd& out);
 // Tries each address in turn.

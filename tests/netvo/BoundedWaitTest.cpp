@@ -84,3 +84,21 @@ TEST(BoundedWait, ServersThatNeverFinishAReply)
 }
 
 }  // namespace
+
+// A failed connect names its cause and its place, not just "could not
+// connect" or "timed out".
+TEST(BoundedWait, ConnectFailuresNameTheirCause)
+{
+    const std::string refused = "127.0.0.1:" + std::to_string(netvotest::FreePort());
+    EXPECT_EQ(ftp_open(refused.c_str()), NETVO_E_CONNECT);
+    EXPECT_NE(netvotest::LastError().find("connect: connection refused by " + refused), std::string::npos) << netvotest::LastError();
+
+    testbed::TestFtpServer srv;
+    srv.DelayReplies("CONNECT", 3);
+    netvo_setdefaulttimeout(1);
+    EXPECT_EQ(ftp_open(srv.HostPort().c_str()), NETVO_E_TIMEOUT);
+    netvo_setdefaulttimeout(0);
+    EXPECT_NE(netvotest::LastError().find(srv.HostPort() + " took the connection but sent no greeting within 1 s"),
+              std::string::npos)
+        << netvotest::LastError();
+}
