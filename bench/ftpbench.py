@@ -71,6 +71,19 @@ def wait_for_listener(port, seconds=10.0):
     raise RuntimeError("the server did not answer on port %d" % port)
 
 
+def start_server(argv, port, cpus):
+    """Starts a server program and waits for its greeting on `port`."""
+    proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, preexec_fn=server_start(cpus))
+    try:
+        wait_for_listener(port)
+    except Exception:
+        proc.terminate()
+        proc.wait(5)
+        raise
+    return proc
+
+
 def server_program(program, package):
     """The path of a server program: the installed one, or the one in the
     package's files unpacked (not installed) under .cache/."""
@@ -143,12 +156,7 @@ class Vsftpd:
         conf = os.path.join(work, "vsftpd.conf")
         with open(conf, "w") as f:
             f.write("\n".join("%s=%s" % item for item in settings) + "\n")
-        self.proc = subprocess.Popen([program, conf], stdin=subprocess.DEVNULL, preexec_fn=server_start(cpus))
-        try:
-            wait_for_listener(self.port)
-        except Exception:
-            self.stop()
-            raise
+        self.proc = start_server([program, conf], self.port, cpus)
 
     def finish_tree(self):
         # vsftpd refuses a writable anonymous root.
@@ -196,15 +204,8 @@ class PureFtpd:
             f.write(":".join(fields) + "\n")
         subprocess.run([pure_pw, "mkdb", database, "-f", users], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.proc = subprocess.Popen([program, "-S", "127.0.0.1,%d" % self.port, "-l", "puredb:" + database,
-                                      "-E", "-A", "-H", "-c", "20", "-C", "20"],
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL, preexec_fn=server_start(cpus))
-        try:
-            wait_for_listener(self.port)
-        except Exception:
-            self.stop()
-            raise
+        self.proc = start_server([program, "-S", "127.0.0.1,%d" % self.port, "-l", "puredb:" + database,
+                                  "-E", "-A", "-H", "-c", "20", "-C", "20"], self.port, cpus)
 
     def finish_tree(self):
         # The virtual user writes as nobody.

@@ -77,21 +77,7 @@ TEST_F(FtpTest, AnAbandonedTransferReturnsPromptlyWhateverTheServerAnswersToAbor
     netvo_setwaithook(nullptr, nullptr);
 }
 
-class RefusedCopy : public FtpTest {
-protected:
-    void SetUp() override
-    {
-        FtpTest::SetUp();
-        dest = Login(other);
-    }
-    void TearDown() override
-    {
-        netvo_release(dest);
-        FtpTest::TearDown();
-    }
-    testbed::TestFtpServer other;
-    int dest = 0;
-};
+class RefusedCopy : public TwoServerTest {};
 
 TEST_F(RefusedCopy, BothHandlesStayConnectedAndInStep)
 {

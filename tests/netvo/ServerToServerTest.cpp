@@ -6,21 +6,7 @@ namespace {
 
 using namespace netvotest;
 
-class ServerToServer : public FtpTest {
-protected:
-    void SetUp() override
-    {
-        FtpTest::SetUp();
-        dest = Login(other);
-    }
-    void TearDown() override
-    {
-        netvo_release(dest);
-        FtpTest::TearDown();
-    }
-    testbed::TestFtpServer other;
-    int dest = 0;
-};
+class ServerToServer : public TwoServerTest {};
 
 TEST_F(ServerToServer, CopiesByteExact)
 {

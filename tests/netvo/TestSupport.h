@@ -52,6 +52,24 @@ protected:
     int h = 0;
 };
 
+// A second test-bed server with its own logged-in handle, for copies
+// between servers.
+class TwoServerTest : public FtpTest {
+protected:
+    void SetUp() override
+    {
+        FtpTest::SetUp();
+        dest = Login(other);
+    }
+    void TearDown() override
+    {
+        netvo_release(dest);
+        FtpTest::TearDown();
+    }
+    testbed::TestFtpServer other;
+    int dest = 0;
+};
+
 // Each transfer test runs passive and active.
 class FtpModeTest : public FtpTest, public ::testing::WithParamInterface<bool> {
 protected:
