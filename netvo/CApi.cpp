@@ -13,7 +13,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <string_view>
 
 using namespace netvo;
 
@@ -40,20 +39,6 @@ int Call(F&& body) noexcept
     }
 }
 
-// When the control connection gave up for a reason its code does not tell
-// (a reply that never ended, endless preliminary replies), that reason
-// replaces the code's general text at the end of the failure text.
-int Explained(const ControlConnection& control, int rc)
-{
-    if ((rc != NETVO_E_TIMEOUT && rc != NETVO_E_PROTOCOL && rc != NETVO_E_CONNECT) || control.Failure().empty())
-        return rc;
-    const std::string& text = LastError();
-    const std::string_view general = ResultText(rc);
-    if (text.size() < general.size() || text.compare(text.size() - general.size(), general.size(), general) != 0)
-        return rc;
-    return SetLastError(rc, text.substr(0, text.size() - general.size()) + control.Failure());
-}
-
 // For calls that may run while a stream is open: settings, queries that do
 // not talk to the server, and the stream calls themselves.
 template <typename F>
@@ -64,7 +49,7 @@ int WithAnySession(int handle, F&& body) noexcept
         if (!s)
             return SetLastError(NETVO_E_BADHANDLE, "handle " + std::to_string(handle) + ": unknown connection handle");
         s->control.ClearFailure();
-        return Explained(s->control, body(*s));
+        return body(*s);
     });
 }
 
@@ -107,7 +92,6 @@ int Open(const char* host, int port) noexcept
         Op op = s->MakeOp();
         int rc = s->Connect(op);
         if (rc != 0) {
-            rc = Explained(s->control, rc);
             RemoveSession(s->Id());
             return rc;
         }
@@ -410,7 +394,7 @@ int Remote(int src, int dest, const char* source, const char* destName, int bina
         if (to->stream)
             return to->Fail(NETVO_E_STATE, "a transfer stream is open");
         to->control.ClearFailure();
-        return Explained(to->control, RemoteCopy(from, *to, source, destName, binary != 0, mode, offset));
+        return RemoteCopy(from, *to, source, destName, binary != 0, mode, offset);
     });
 }
 

@@ -32,6 +32,9 @@ int Session::Fail(int code, std::string_view command, std::string_view detail) c
         text += std::string(detail);
     else if (code > 0 && control.Last().code == code && !control.Last().lines.empty())
         text += control.Last().lines.front();
+    else if ((code == NETVO_E_TIMEOUT || code == NETVO_E_PROTOCOL || code == NETVO_E_CONNECT)
+             && !control.Failure().empty())
+        text += control.Failure();  // what the code alone does not tell (which reply never ended, ...)
     else
         text += ResultText(code);
     return SetLastError(code, text);
