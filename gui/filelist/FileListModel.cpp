@@ -83,7 +83,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
             return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::ToolTipRole:
-        if (index.column() == ColName && !item.m_bIsDir)
+        if (index.column() == ColName && item.m_bIsDir)
+            return QString::fromUtf8(item.m_strName);
+        if (index.column() == ColName)
             return QStringLiteral("%1\n%2, %3 bytes").arg(QString::fromUtf8(item.m_strName), item.m_strType,
                                                           SizeText(item));
         return {};

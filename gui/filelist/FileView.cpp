@@ -30,12 +30,18 @@
 
 CFileView* g_pFileView = nullptr;
 
-// The icon modes' cells: a fixed size in Large Icons, where names wrap onto
-// two lines under the icon; the natural size otherwise.
+// The icon modes' cells: one fixed size per mode, so that a large folder is
+// laid out without measuring each name. Large Icons centres the icon over
+// up to two lines of name; the other modes put the name beside the icon.
+// A name too long for its cell is elided; its tool tip has it whole.
 class CIconItemDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void SetCellSize(const QSize& size) { m_size = size; }
+    void SetCellSize(const QSize& size, bool centred)
+    {
+        m_size = size;
+        m_bCentred = centred;
+    }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         return m_size.isValid() ? m_size : QStyledItemDelegate::sizeHint(option, index);
@@ -45,12 +51,13 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        if (m_size.isValid())
+        if (m_bCentred)
             option->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
     }
 
 private:
     QSize m_size;
+    bool m_bCentred = false;
 };
 
 namespace {
@@ -306,27 +313,6 @@ int CFileView::HitTest(const QPoint& point) const
     return index.isValid() ? index.row() : -1;
 }
 
-void CFileView::OpenFileItem(const FileListItem& item)
-{
-    if (item.m_bIsDir) {
-        g_TraceLog.Trace("CFileView.OpenFileItem: %s folder selected", item.m_strName.c_str());
-#ifdef TAVO_HAVE_TREE
-        if (m_pDriveView)
-            m_pDriveView->ChangeSelectedDirectory(item.m_strName);
-#endif
-        return;
-    }
-    if (item.m_nSession > 0 || m_nFtpHandle > 0)
-        return;
-    const std::string path = m_strCurPath.ends_with('/') ? m_strCurPath + item.m_strName
-                                                         : m_strCurPath + "/" + item.m_strName;
-    if (g_pMainFrame) {
-        const int result = g_pMainFrame->ExecuteShell(this, QStringLiteral("open"), QString::fromUtf8(path), QString(),
-                                                      QString(), 1);
-        g_TraceLog.Trace("CFileView::OnLButtonDblClk: ShellExecute returns %d", result);
-    }
-}
-
 // --- Sorting -------------------------------------------------------------------------
 
 void CFileView::SortItems(int sortType)
@@ -370,7 +356,7 @@ void CFileView::SetViewStyle(ViewStyle style)
         m_pIcons->setWordWrap(true);
         m_pIcons->setGridSize(QSize(metrics.averageCharWidth() * 14, 32 + metrics.height() * 2 + 8));
         // Every cell has room for the icon and two lines of name.
-        m_pIconDelegate->SetCellSize(m_pIcons->gridSize() - QSize(4, 2));
+        m_pIconDelegate->SetCellSize(m_pIcons->gridSize() - QSize(4, 2), true);
         m_pIcons->setSpacing(0);
         m_pStack->setCurrentWidget(m_pIcons);
         break;
@@ -380,8 +366,10 @@ void CFileView::SetViewStyle(ViewStyle style)
         m_pIcons->setWrapping(true);
         m_pIcons->setIconSize(QSize(16, 16));
         m_pIcons->setWordWrap(false);
-        m_pIcons->setGridSize(QSize(metrics.averageCharWidth() * 24, std::max(metrics.height(), 16) + 6));
-        m_pIconDelegate->SetCellSize(QSize());
+        m_pIcons->setGridSize(QSize(metrics.averageCharWidth() * 32, std::max(metrics.height(), 16) + 6));
+        // Uniform item sizes would otherwise take the first row's width
+        // for every cell and cut longer names short.
+        m_pIconDelegate->SetCellSize(m_pIcons->gridSize() - QSize(4, 2), false);
         m_pStack->setCurrentWidget(m_pIcons);
         break;
     case List:
@@ -390,8 +378,8 @@ void CFileView::SetViewStyle(ViewStyle style)
         m_pIcons->setWrapping(true);
         m_pIcons->setIconSize(QSize(16, 16));
         m_pIcons->setWordWrap(false);
-        m_pIcons->setGridSize(QSize(metrics.averageCharWidth() * 28, std::max(metrics.height(), 16) + 6));
-        m_pIconDelegate->SetCellSize(QSize());
+        m_pIcons->setGridSize(QSize(metrics.averageCharWidth() * 32, std::max(metrics.height(), 16) + 6));
+        m_pIconDelegate->SetCellSize(m_pIcons->gridSize() - QSize(4, 2), false);
         m_pStack->setCurrentWidget(m_pIcons);
         break;
     }

@@ -94,10 +94,33 @@ public:
     // Row under `point` (in this widget's coordinates), or -1.
     int HitTest(const QPoint& point) const;
 
+    // --- Row commands (open, rename, delete, new folder) ---------------------------
     // Opens a row (double click, Enter): a folder through the tree, which
-    // selects it and so lists it here; a local file with its application.
-    // Remote files are not opened from here yet.
+    // selects it and so lists it here; a local file with its application; a
+    // server file, after asking, through a temporary copy.
     void OpenFileItem(const FileListItem& item);
+    // Starts the in-place edit of the first selected row's name.
+    void OnFileRename();
+    // The end of an in-place edit of `row`: true when the item was renamed
+    // to `newName` (the row then shows it), false when the old name stays.
+    bool OnEndlabeledit(int row, const std::string& newName);
+    // Deletes the selected rows: local ones through the desktop's trash (or
+    // for good), server ones one by one after asking.
+    void OnEditDelete();
+    void DeleteFileItem(bool permanent);
+    void DeleteFtpFileItem();
+    // 1 when the file at `path` (local, or on the shown server) was deleted.
+    int FileDelete(const std::string& path, bool bNoPrompt);
+    // Makes "NewFolder" (or NewFolder0, NewFolder1, ...) in the shown folder
+    // and starts the edit of its name.
+    void OnFileNewFolder();
+
+    // --- Properties and transfers by name -----------------------------------------
+    void OnFileProperties();
+    void OnFtpUnixchmod();
+    // The "FTP GET" and "FTP PUT/APPEND" dialogs and their transfers.
+    void OnFtpGet();
+    void OnFtpPut();
 
     // --- Clipboard (copy, cut, paste, append) ------------------------------------
     // A data source for the selected rows ("." and ".." never among them);
@@ -117,7 +140,7 @@ public:
     void OnEditAppend();
     // 1 when our clipboard data names exactly one file, else 0.
     static int IsATextFileOnClipB(const QMimeData* data);
-    // The right-click menu of the rows (the clipboard commands so far).
+    // The right-click menu of the selected rows.
     QMenu* BuildContextMenu();
 
     // --- Sorting ----------------------------------------------------------------

@@ -345,6 +345,28 @@ TEST(FileView, FourViewModesShowTheSameRowsAndSelection)
     EXPECT_EQ(view.HitTest(QPoint(-5, -5)), -1);
 }
 
+TEST(FileView, SmallIconsAndListShowWholeNamesOfTwentyFiveCharacters)
+{
+    CTavoDoc doc;
+    CFileView view(&doc);
+    view.resize(900, 400);
+    view.show();
+    const auto folder = guitest::NewScratchFolder("longnames");
+    const std::string longName = "quarterly-report-2026.ods";
+    MakeEntries(folder, {{"a", false, 1}, {longName, false, 1}});
+    ShowLocal(view, folder);
+    for (CFileView::ViewStyle style : {CFileView::SmallIcons, CFileView::List}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        view.SetViewStyle(style);
+        QAbstractItemView* control = view.GetListCtrl();
+        const int row = view.GetModel()->FindName(longName);
+        const QModelIndex index = control->model()->index(row, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(control->visualRect(index).isValid(), 5000);
+        const int textWidth = control->fontMetrics().horizontalAdvance(QString::fromStdString(longName));
+        EXPECT_GE(control->visualRect(index).width(), textWidth + 16);
+    }
+}
+
 TEST(FileView, SelectionQueries)
 {
     testbed::TestFtpServer server;

