@@ -187,13 +187,26 @@ void CMainFrame::CreateActions()
          "Paste the Clipboard into the folder selected in the tree"},
         {CmdAppend, "Appen&d", FrameIcon::Paste, false, QKeySequence(),
          "Append the local file on the Clipboard to the selected file on the server"},
-        {CmdDelete, "&Delete", FrameIcon::Delete, true, QKeySequence(), "Delete the selection"},
+        {CmdDelete, "&Delete", FrameIcon::Delete, true, QKeySequence::Delete, "Delete the selection"},
         {CmdPreference, "&Preference...", FrameIcon::Details, false, QKeySequence::Preferences,
          "Set the transfer options and the file types sent as ASCII"},
         {CmdAbout, "&About Tavo...", FrameIcon::About, true, QKeySequence(),
          "Display program information, version number and copyright"},
         {CmdWhatsThis, "What's &This?", FrameIcon::ContextHelp, true, QKeySequence::WhatsThis,
          "Display help for clicked on buttons, menus and windows"},
+        {CmdOpen, "&Open", FrameIcon::Open, true, QKeySequence(Qt::CTRL | Qt::Key_O),
+         "Open the selected folder, or the selected file with its application"},
+        {CmdRename, "Re&name", FrameIcon::Details, false, QKeySequence(Qt::Key_F2), "Rename the selected item"},
+        {CmdProperties, "Propert&ies", FrameIcon::Details, false, QKeySequence(Qt::ALT | Qt::Key_Return),
+         "Show the properties of the selected item"},
+        {CmdNewFolder, "&Folder", FrameIcon::Details, false, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+         "Make a new folder in the shown folder"},
+        {CmdUnixChmod, "&Unix Chmod...", FrameIcon::Details, false, QKeySequence(),
+         "Change the Unix permissions of the selected file on the server"},
+        {CmdFtpGet, "FTP &Get...", FrameIcon::Details, false, QKeySequence(),
+         "Download a file by name, with restart and transfer type"},
+        {CmdFtpPut, "&FTP Put...", FrameIcon::Details, false, QKeySequence(),
+         "Upload or append a file by name, with restart and transfer type"},
     };
     for (const ActionDef& def : defs) {
         auto* action = new QAction(QString::fromUtf8(def.text), this);
@@ -278,6 +291,7 @@ void CMainFrame::CreateActions()
 
     connect(m_aActions[CmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
     ConnectEditCommands();
+    ConnectFileCommands();
     connect(m_aActions[CmdWhatsThis], &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
 }
 
@@ -289,8 +303,14 @@ void CMainFrame::CreateMenus()
     newServer->setStatusTip(m_aActions[CmdNewLogin]->statusTip());
     newServer->setEnabled(m_aActions[CmdNewLogin]->isEnabled());
     connect(newServer, &QAction::triggered, m_aActions[CmdNewLogin], &QAction::trigger);
+    newMenu->addAction(m_aActions[CmdNewFolder]);
     file->addAction(m_aActions[CmdNewLogin]);
     file->addAction(m_aActions[CmdCloseServer]);
+    file->addSeparator();
+    file->addAction(m_aActions[CmdOpen]);
+    file->addAction(m_aActions[CmdRename]);
+    file->addAction(m_aActions[CmdDelete]);
+    file->addAction(m_aActions[CmdProperties]);
     file->addSeparator();
     file->addAction(m_aActions[CmdExit]);
 
@@ -320,6 +340,10 @@ void CMainFrame::CreateMenus()
     ftp->addAction(m_aActions[CmdQuote]);
     ftp->addAction(m_aActions[CmdExecuteLine]);
     ftp->addSeparator();
+    ftp->addAction(m_aActions[CmdFtpGet]);
+    ftp->addAction(m_aActions[CmdFtpPut]);
+    ftp->addAction(m_aActions[CmdUnixChmod]);
+    ftp->addSeparator();
     ftp->addAction(m_aActions[CmdChangeRoot]);
     ftp->addSeparator();
     QMenu* mode = ftp->addMenu(QStringLiteral("Transfer &Mode"));
@@ -333,6 +357,9 @@ void CMainFrame::CreateMenus()
     connect(ftp, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     connect(view, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateEditStates);
+    connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateEditStates);
+    connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateFileStates);
+    connect(ftp, &QMenu::aboutToShow, this, &CMainFrame::UpdateFileStates);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(m_aActions[CmdAbout]);
@@ -345,14 +372,8 @@ void CMainFrame::CreateToolBars()
     m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
     m_pToolBar->setIconSize(QSize(22, 22));
     m_pToolBar->setToolButtonStyle(Qt::ToolButtonFollowStyle);
-    // Commands that come with later features show in their places, disabled.
-    const auto later = [this](FrameIcon icon, const QString& text) {
-        QAction* action = m_pToolBar->addAction(GetFrameIcon(icon), text);
-        action->setEnabled(false);
-        return action;
-    };
     m_pToolBar->addAction(m_aActions[CmdNewLogin]);
-    later(FrameIcon::Open, QStringLiteral("Open"));
+    m_pToolBar->addAction(m_aActions[CmdOpen]);
     m_pToolBar->addSeparator();
     for (Command command : {CmdCut, CmdCopy, CmdPaste, CmdDelete})
         m_pToolBar->addAction(m_aActions[command]);

@@ -67,6 +67,13 @@ public:
         CmdPreference,      // FTP "&Preference..."
         CmdAbout,
         CmdWhatsThis,       // context help
+        CmdOpen,            // "&Open": the selected row
+        CmdRename,          // "Re&name": the list's row or the tree's folder
+        CmdProperties,      // "Propert&ies": the list's row or the tree's item
+        CmdNewFolder,       // File > New > "&Folder"
+        CmdUnixChmod,       // "&Unix Chmod..."
+        CmdFtpGet,          // "FTP &Get..."
+        CmdFtpPut,          // "&FTP Put..."
         CmdCount
     };
 
@@ -130,6 +137,13 @@ public:
     void OnPreference();
     CPreference* GetPreference() const { return m_pPreference; }
 
+    // --- Row commands: open, rename, properties, new folder, FTP get/put ---------
+    void OnFileOpen();
+    void OnFileRename();
+    void OnFileProperties();
+    // Enables the row commands by the list's selection and the shown folder.
+    void UpdateFileStates();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -147,6 +161,7 @@ private:
     void OnAbout();
     void OnSessionEnding();
     void ConnectEditCommands();
+    void ConnectFileCommands();
     // Runs the list's or the tree's command, by the pane the user was in.
     template <class ListCommand, class TreeCommand>
     void RunOnActivePane(ListCommand onList, TreeCommand onTree);

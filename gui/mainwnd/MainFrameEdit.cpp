@@ -49,6 +49,7 @@ void CMainFrame::SetActivePane(Pane pane)
 {
     m_nActivePane = pane;
     UpdateEditStates();
+    UpdateFileStates();
 }
 
 void CMainFrame::UpdateEditStates()
@@ -61,6 +62,9 @@ void CMainFrame::UpdateEditStates()
         copy = m_pFileView->CanEditCopy();
         paste = m_pFileView->CanEditPaste();
         append = m_pFileView->CanEditAppend();
+        // The rows that can be copied are the ones that can be deleted: never
+        // "." or "..".
+        remove = copy;
     } else {
 #ifdef TAVO_HAVE_TREE
         if (m_pDriveView) {
@@ -118,8 +122,10 @@ void CMainFrame::OnEditAppend()
 
 void CMainFrame::OnEditDelete()
 {
+    if (m_nActivePane == Pane::List)
+        m_pFileView->OnEditDelete();
 #ifdef TAVO_HAVE_TREE
-    if (m_nActivePane == Pane::Tree && m_pDriveView)
+    else if (m_pDriveView)
         m_pDriveView->OnEditDelete();
 #endif
     UpdateEditStates();

@@ -195,6 +195,10 @@ QMenu* CDriveView::BuildContextMenu(QTreeWidgetItem* item)
                 OnFileRemoveftpserver();
             }
         });
+    }
+    // Servers and folders have their property sheets; a volume has none.
+    if (item && GetItemData(item) && (item->parent() || GetItemData(item)->m_nFtpHandle > 0)) {
+        menu->addSeparator();
         QAction* properties = menu->addAction(QStringLiteral("Propert&ies"));
         connect(properties, &QAction::triggered, this, [this] { OnFileProperties(); });
     }
