@@ -2,6 +2,7 @@
 // facts.
 #include "DriveView.h"
 
+#include "FileProp.h"
 #include "PropSvr.h"
 #include "SessionRegistry.h"
 #include "TraceLog.h"
@@ -12,10 +13,15 @@ void CDriveView::OnFileProperties()
     if (!item)
         return;
     if (item->parent()) {
+        const int handle = GetFtpHandle(item);
+        const TreeItemData* folderData = GetItemData(item);
+        if (handle <= 0 && folderData && folderData->m_nFtpHandle > 0)
+            return;  // the server's session is gone; its path names no local folder
         std::string parentPath = GetPathFromItem(item->parent(), false);
-        AppendSeparator(parentPath, GetItemData(item) ? GetItemData(item)->m_nFtpHandle : 0);
+        AppendSeparator(parentPath, handle);
         g_TraceLog.Trace("CDriveView::OnFileProperties: Folder item = %s", parentPath.c_str());
-        return;  // the file list's property sheet comes with the file commands
+        FileProperties(this, handle, item->text(0).toStdString(), parentPath, true, false);
+        return;
     }
     TreeItemData* data = GetItemData(item);
     if (!data || data->m_nFtpHandle <= 0) {
