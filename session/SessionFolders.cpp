@@ -124,8 +124,10 @@ int CSession::FtpSite(const std::string& text)
 
 int CSession::FtpChmod(const std::string& path, unsigned mode)
 {
+    // Three digits at least: servers read "44" as a malformed mode, not 044.
+    // Bits above the special ones are not part of a mode.
     char command[32];
-    std::snprintf(command, sizeof command, "CHMOD %o ", mode);
+    std::snprintf(command, sizeof command, "CHMOD %03o ", mode & 07777u);
     return FtpSite(command + path);
 }
 

@@ -171,6 +171,24 @@ TEST_F(SessionFtpTest, FtpExistsAndRename)
     EXPECT_TRUE(trace.Has("CSession::FtpExists: Exist /nothing.txt, rc = 0"));
 }
 
+TEST_F(SessionFtpTest, ChmodSendsThreeDigitsAtLeastAndKeepsTheSpecialBits)
+{
+    WriteFile(server.Root() / "f.bin", "data");
+    CSession session;
+    ASSERT_EQ(LoginTo(session), 0);
+    const struct {
+        unsigned mode;
+        const char* sent;
+    } cases[] = {{044, "SITE CHMOD 044 /f.bin"}, {04751, "SITE CHMOD 4751 /f.bin"}, {0100644, "SITE CHMOD 644 /f.bin"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        EXPECT_EQ(session.FtpChmod("/f.bin", c.mode), 0);
+        EXPECT_EQ(server.Commands().back(), c.sent);
+        const auto perms = std::filesystem::status(server.Root() / "f.bin").permissions();
+        EXPECT_EQ(static_cast<unsigned>(perms) & 07777u, c.mode & 07777u);
+    }
+}
+
 // The GUI handles events while the library waits; a keep-alive tick that
 // arrives then must find the session busy.
 TEST_F(SessionFtpTest, BusyBracketCoversEachLibraryCall)
