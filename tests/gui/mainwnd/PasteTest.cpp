@@ -604,8 +604,11 @@ TEST_F(Paste, EditCommandsFollowThePaneTheSelectionAndTheClipboard)
         return found;
     };
     using Entries = std::vector<std::pair<std::string, bool>>;
-    EXPECT_EQ(entries(List()->BuildContextMenu()),
-              (Entries{{"&Append", true}, {"Cu&t", true}, {"&Copy", true}, {"&Paste", true}}));
+    Entries clipboard = entries(List()->BuildContextMenu());
+    std::erase_if(clipboard, [](const auto& entry) {
+        return entry.first != "&Append" && entry.first != "Cu&t" && entry.first != "&Copy" && entry.first != "&Paste";
+    });
+    EXPECT_EQ(clipboard, (Entries{{"&Append", true}, {"Cu&t", true}, {"&Copy", true}, {"&Paste", true}}));
     const Entries volume = entries(Tree()->BuildContextMenu(Top("local")));
     EXPECT_NE(std::find(volume.begin(), volume.end(), std::pair<std::string, bool>{"&Copy", false}), volume.end());
     EXPECT_NE(std::find(volume.begin(), volume.end(), std::pair<std::string, bool>{"&Paste", true}), volume.end());
