@@ -4,6 +4,8 @@
 #include "Settings.h"
 #include "TraceLog.h"
 
+#include <algorithm>
+
 namespace {
 
 std::string SlotName(int index)
@@ -51,4 +53,34 @@ void ProfileSave(const std::string& name)
             g_TraceLog.Trace("ProfileSave: Error saving %s to profile", name.c_str());
     }
     WriteProfileString(kSectionServerList, "LastAccess", name);
+}
+
+bool RemoveFromServerList(const std::string& name)
+{
+    std::vector<std::string> names = GetServerList();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end())
+        return false;
+    names.erase(found);
+    for (size_t i = 0; i < names.size(); ++i)
+        WriteProfileString(kSectionServerList, SlotName(static_cast<int>(i)), names[i]);
+    // The old last slot ends the list now.
+    WriteProfileString(kSectionServerList, SlotName(static_cast<int>(names.size())), "");
+    if (GetProfileString(kSectionServerList, "LastAccess", "") == name)
+        WriteProfileString(kSectionServerList, "LastAccess", "");
+    g_TraceLog.Trace("RemoveFromServerList: %s removed", name.c_str());
+    return true;
+}
+
+bool RenameInServerList(const std::string& oldName, const std::string& newName)
+{
+    const std::vector<std::string> names = GetServerList();
+    const auto found = std::find(names.begin(), names.end(), oldName);
+    if (found == names.end() || newName.empty())
+        return false;
+    WriteProfileString(kSectionServerList, SlotName(static_cast<int>(found - names.begin())), newName);
+    if (GetProfileString(kSectionServerList, "LastAccess", "") == oldName)
+        WriteProfileString(kSectionServerList, "LastAccess", newName);
+    g_TraceLog.Trace("RenameInServerList: %s renamed to %s", oldName.c_str(), newName.c_str());
+    return true;
 }

@@ -6,9 +6,48 @@
 #include "Settings.h"
 #include "TraceLog.h"
 
+#include <string_view>
+
+namespace {
+
+// Written with "DataMode" since connections apply the mode. Profiles
+// without it come from versions whose connections were passive whatever
+// "DataMode" said (their login dialog stored active by default), so they
+// stay passive rather than switching to active on an upgrade.
+constexpr const char* kDataModeApplied = "DataModeApplied";
+
+}  // namespace
+
 const char* MaskedPassword(const std::string& password)
 {
     return password.empty() ? "" : "********";
+}
+
+int ServerNamePort(const std::string& serverName)
+{
+    std::string_view text = serverName;
+    std::string_view portText;
+    if (!text.empty() && text.front() == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string_view::npos || close + 1 >= text.size() || text[close + 1] != ':')
+            return 0;
+        portText = text.substr(close + 2);
+    } else {
+        const size_t colon = text.find(':');
+        // More than one colon: a bare IPv6 address.
+        if (colon == std::string_view::npos || colon == 0 || text.find(':', colon + 1) != std::string_view::npos)
+            return 0;
+        portText = text.substr(colon + 1);
+    }
+    if (portText.empty() || portText.size() > 5)
+        return 0;
+    int port = 0;
+    for (const char c : portText) {
+        if (c < '0' || c > '9')
+            return 0;
+        port = port * 10 + (c - '0');
+    }
+    return port >= 1 && port <= 65535 ? port : 0;
 }
 
 CServerProfile::CServerProfile()
@@ -25,7 +64,7 @@ CServerProfile::CServerProfile(const std::string& serverName)
 void CServerProfile::SetDefaults()
 {
     m_iOStype = 1;
-    m_bPassive = 0;
+    m_bPassive = 1;
     m_bStatus = m_bDefStatus = g_Settings.m_bShowStatus;
     m_bAutoAscii = 1;
     m_bModified = 0;
@@ -54,7 +93,16 @@ bool CServerProfile::Create(const std::string& serverName)
     }
     SetDefaults();
     m_strServer = serverName;
+    TakePortFromName();
     return false;
+}
+
+void CServerProfile::TakePortFromName()
+{
+    if (const int port = ServerNamePort(m_strServer)) {
+        m_bOtherPort = 1;
+        m_nFtpPort = port;
+    }
 }
 
 void CServerProfile::LoadServerProfile(const std::string& serverName)
@@ -68,7 +116,7 @@ void CServerProfile::LoadServerProfile(const std::string& serverName)
     m_strGatePass = UnscramblePassword(GetProfileString(s, "GatePasswd", ""), m_strUser);
     m_strNewDir = GetProfileString(s, "Dir", "");
     m_iOStype = GetProfileInt(s, "OSType", 1);
-    m_bPassive = GetProfileInt(s, "DataMode", 0);
+    m_bPassive = GetProfileInt(s, kDataModeApplied, 0) ? (GetProfileInt(s, "DataMode", 1) != 0 ? 1 : 0) : 1;
     m_bStatus = GetProfileInt(s, "TransferStatus", m_bDefStatus);
     m_bAutoAscii = GetProfileInt(s, "AutoAscii", 1);
     m_bAutoConnect = GetProfileInt(s, "AutoConnect", 0);
@@ -77,6 +125,7 @@ void CServerProfile::LoadServerProfile(const std::string& serverName)
     m_iDataPort = GetProfileInt(s, "DataPort", 0);
     m_bOtherPort = GetProfileInt(s, "OtherFtpPort", 0);
     m_nFtpPort = GetProfileInt(s, "FtpPort", 21);
+    TakePortFromName();
 }
 
 void CServerProfile::SetUser(const std::string& user, const std::string& password)
@@ -180,6 +229,7 @@ void CServerProfile::SaveGateway()
 void CServerProfile::SaveDataMode()
 {
     WriteProfileInt(m_strServer, "DataMode", m_bPassive ? 1 : 0);
+    WriteProfileInt(m_strServer, kDataModeApplied, 1);
     g_TraceLog.Trace("SaveDataMode: m_strServer =%s, m_bPassive = %d", m_strServer.c_str(), m_bPassive);
 }
 
@@ -237,6 +287,13 @@ void CServerProfile::SaveServerPort()
 
 void CServerProfile::SaveAll()
 {
+    SaveValues();
+    ProfileSave(m_strServer);
+    m_bModified = 0;
+}
+
+void CServerProfile::SaveValues()
+{
     SaveUser();
     SaveGateway();
     SaveDataMode();
@@ -248,6 +305,33 @@ void CServerProfile::SaveAll()
     SaveKeepalive();
     SaveDataPort();
     SaveServerPort();
-    ProfileSave(m_strServer);
-    m_bModified = 0;
+}
+
+bool DeleteServerProfile(const std::string& serverName)
+{
+    if (!RemoveFromServerList(serverName))
+        return false;
+    DeleteProfileSection(serverName);
+    g_TraceLog.Trace("DeleteServerProfile: %s deleted", serverName.c_str());
+    return true;
+}
+
+ERenameServer RenameServerProfile(const std::string& oldName, const std::string& newName)
+{
+    if (newName.empty())
+        return ERenameServer::EmptyName;
+    if (!IsInServerList(oldName))
+        return ERenameServer::NotStored;
+    if (IsInServerList(newName))
+        return ERenameServer::NameTaken;
+    CServerProfile profile(oldName);
+    profile.m_strServer = newName;
+    // The new section first: whatever stops half-way, the server keeps a
+    // complete profile under one of its names.
+    DeleteProfileSection(newName);  // leftovers of a server once deleted
+    profile.SaveValues();
+    RenameInServerList(oldName, newName);
+    DeleteProfileSection(oldName);
+    g_TraceLog.Trace("RenameServerProfile: %s renamed to %s", oldName.c_str(), newName.c_str());
+    return ERenameServer::Renamed;
 }

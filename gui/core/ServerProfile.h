@@ -40,6 +40,8 @@ public:
     void SaveKeepalive();
     void SaveDataPort();
     void SaveServerPort();
+    // Every value of the profile, without touching the server list.
+    void SaveValues();
     void SaveAll();
 
     int m_nFtpPort = 21;
@@ -52,7 +54,7 @@ public:
     int m_bDefStatus = 1;  // the "ShowStatus" preference when the profile was made
     int m_bAutoAscii = 1;
     int m_bStatus = 1;
-    int m_bPassive = 0;
+    int m_bPassive = 1;  // passive: active connections fail behind NAT and firewalls
     int m_iOStype = 1;
     std::string m_strServer;  // the section name
     std::string m_strPass;
@@ -61,7 +63,26 @@ public:
     std::string m_strGateServer;
     std::string m_strGateUser;
     std::string m_strNewDir;
+
+private:
+    // A name that carries its port ("host:2121", "[::1]:2121") connects to
+    // that port whatever else is stored; the profile says so.
+    void TakePortFromName();
 };
+
+// The port in a server name as "host:port" or "[v6 address]:port", or 0 when
+// it names none (a bare IPv6 address has no port).
+int ServerNamePort(const std::string& serverName);
+
+// Why RenameServerProfile refused, or Renamed.
+enum class ERenameServer { Renamed, EmptyName, NameTaken, NotStored };
+
+// Removes a stored server: its slot in the server list and every value of
+// its profile, the passwords included. False when it was not stored.
+bool DeleteServerProfile(const std::string& serverName);
+// Moves a stored server's profile, with all its values, to a new name in
+// the same slot of the server list. The new name must be free.
+ERenameServer RenameServerProfile(const std::string& oldName, const std::string& newName);
 
 // How a password appears in trace lines, which end up in the message pane
 // and in saved logs.

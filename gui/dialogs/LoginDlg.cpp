@@ -3,6 +3,7 @@
 #include "Login.h"
 #include "OsChoices.h"
 #include "Profile.h"
+#include "Prompt.h"
 #include "ServerList.h"
 #include "Settings.h"
 #include "TraceLog.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +54,14 @@ CLoginDlg::CLoginDlg(QWidget* parent) : QDialog(parent)
     m_pGatePassword->setEchoMode(QLineEdit::Password);
     m_pInitialDir = new QLineEdit(this);
     m_pShowPassword = new QCheckBox(QStringLiteral("Show Password"), this);
+    m_pDelete = new QPushButton(QStringLiteral("&Delete"), this);
+    m_pRename = new QPushButton(QStringLiteral("Re&name..."), this);
+    m_pDelete->setAutoDefault(false);
+    m_pRename->setAutoDefault(false);
+    auto* serverRow = new QHBoxLayout;
+    serverRow->addWidget(m_pServer, 1);
+    serverRow->addWidget(m_pDelete);
+    serverRow->addWidget(m_pRename);
 
     auto* grid = new QGridLayout;
     const auto row = [&](int r, const char* text, QWidget* field) {
@@ -59,7 +70,10 @@ CLoginDlg::CLoginDlg(QWidget* parent) : QDialog(parent)
         grid->addWidget(label, r, 0);
         grid->addWidget(field, r, 1);
     };
-    row(0, "Ftp Server:", m_pServer);
+    auto* serverLabel = new QLabel(QStringLiteral("Ftp Server:"), this);
+    serverLabel->setBuddy(m_pServer);
+    grid->addWidget(serverLabel, 0, 0);
+    grid->addLayout(serverRow, 0, 1);
     row(1, "User Name:", m_pUser);
     row(2, "Password:", m_pPassword);
     grid->addWidget(m_pShowPassword, 3, 1);
@@ -109,6 +123,8 @@ CLoginDlg::CLoginDlg(QWidget* parent) : QDialog(parent)
     connect(m_pLogin, &QPushButton::clicked, this, &CLoginDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CLoginDlg::reject);
     connect(m_pProperties, &QPushButton::clicked, this, &CLoginDlg::OnProperties);
+    connect(m_pDelete, &QPushButton::clicked, this, &CLoginDlg::OnDeleteServer);
+    connect(m_pRename, &QPushButton::clicked, this, &CLoginDlg::OnRenameServer);
     connect(m_pShowPassword, &QCheckBox::toggled, this, &CLoginDlg::OnShowPassword);
     connect(m_pServer, &QComboBox::activated, this, &CLoginDlg::OnSelchange);
     connect(m_pServer, &QComboBox::editTextChanged, this, &CLoginDlg::OnEditServer);
@@ -119,7 +135,7 @@ CLoginDlg::CLoginDlg(QWidget* parent) : QDialog(parent)
 
     // Defaults for a server without a profile.
     m_iOStype = 1;
-    m_bPassive = 0;
+    m_bPassive = 1;
     m_bStatus = g_Settings.m_bShowStatus;
     m_bAutoAscii = 1;
     m_profile.SetDefaults();
@@ -230,6 +246,99 @@ void CLoginDlg::UpdateButtons()
     const bool hasServer = !m_pServer->currentText().trimmed().isEmpty();
     m_pLogin->setEnabled(hasServer);
     m_pProperties->setEnabled(hasServer);
+    const bool stored = !StoredServerInBox().empty();
+    m_pDelete->setEnabled(stored);
+    m_pRename->setEnabled(stored);
+}
+
+std::string CLoginDlg::StoredServerInBox() const
+{
+    const QString text = m_pServer->currentText().trimmed();
+    if (text.isEmpty() || m_pServer->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        return {};
+    return S(text);
+}
+
+// The fields as for a server without a profile.
+void CLoginDlg::ClearFields()
+{
+    m_profile.SetDefaults();
+    m_strServer.clear();
+    m_iOStype = 1;
+    m_bPassive = 1;
+    m_bStatus = g_Settings.m_bShowStatus;
+    m_bAutoAscii = 1;
+    m_pServer->setCurrentIndex(-1);
+    m_pServer->setEditText(QString());
+    for (QLineEdit* edit : {m_pUser, m_pPassword, m_pGateServer, m_pGateUser, m_pGatePassword, m_pInitialDir})
+        edit->clear();
+    OsTypeButton(m_iOStype)->setChecked(true);
+    m_bServerEdited = 0;
+}
+
+void CLoginDlg::OnDeleteServer()
+{
+    const std::string server = StoredServerInBox();
+    if (server.empty())
+        return;
+    if (!CPrompt::AskYesNo(QStringLiteral("Delete %1 from the server list?").arg(Q(server)),
+                           QStringLiteral("Delete Server")))
+        return;
+    const int index = m_pServer->findText(Q(server), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!DeleteServerProfile(server)) {
+        CPrompt::Stop(QStringLiteral("%1 is not in the server list.").arg(Q(server)), QStringLiteral("Delete Server"));
+        return;
+    }
+    g_TraceLog.Trace("OnDeleteServer: %s deleted", server.c_str());
+    m_pServer->removeItem(index);
+    if (m_pServer->count() == 0) {
+        ClearFields();
+    } else {
+        // The next server in the list takes the deleted one's place.
+        const int next = std::min(index, m_pServer->count() - 1);
+        m_pServer->setCurrentIndex(next);
+        OnSelchange(next);
+    }
+    UpdateButtons();
+}
+
+void CLoginDlg::OnRenameServer()
+{
+    const std::string server = StoredServerInBox();
+    if (server.empty())
+        return;
+    const QString title = QStringLiteral("Rename Server");
+    QString text = Q(server);
+    if (!CPrompt::GetText(title, QStringLiteral("New name for %1:").arg(Q(server)), text))
+        return;
+    const std::string newName = S(text);
+    if (newName == server)
+        return;
+    switch (RenameServerProfile(server, newName)) {
+    case ERenameServer::EmptyName:
+        CPrompt::Stop(QStringLiteral("A server needs a name."), title);
+        return;
+    case ERenameServer::NameTaken:
+        CPrompt::Stop(QStringLiteral("%1 is in the server list already.").arg(Q(newName)), title);
+        return;
+    case ERenameServer::NotStored:
+        CPrompt::Stop(QStringLiteral("%1 is not in the server list.").arg(Q(server)), title);
+        return;
+    case ERenameServer::Renamed:
+        break;
+    }
+    g_TraceLog.Trace("OnRenameServer: %s renamed to %s", server.c_str(), newName.c_str());
+    const int index = m_pServer->findText(Q(server), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_pServer->setItemText(index, Q(newName));
+    m_pServer->setCurrentIndex(index);
+    m_pServer->setEditText(Q(newName));
+    m_strServer = newName;
+    // The fields keep what they hold; the loaded profile now goes by the new
+    // name, and so does a port the name carries.
+    if (m_profile.m_strServer == server)
+        m_profile.Create(newName);
+    m_bServerEdited = 0;
+    UpdateButtons();
 }
 
 // The fields into the dialog's values.

@@ -2,7 +2,8 @@
 // offers the stored servers, fills its fields from the profile of the one
 // chosen, and on "&Login" stores what it holds as that server's profile.
 // "&Properties" edits the rest of the profile in the "Server Properties"
-// sheet.
+// sheet. "&Delete" and "Re&name..." beside the server box remove or rename
+// the stored server named there.
 #pragma once
 
 #include "ServerProfile.h"
@@ -42,6 +43,8 @@ public:
     QCheckBox* ShowPasswordBox() const { return m_pShowPassword; }
     QPushButton* LoginButton() const { return m_pLogin; }
     QPushButton* PropertiesButton() const { return m_pProperties; }
+    QPushButton* DeleteButton() const { return m_pDelete; }
+    QPushButton* RenameButton() const { return m_pRename; }
     // The radio button of an OS type (0 to 4).
     QAbstractButton* OsTypeButton(int osType) const;
     int OsType() const { return m_iOStype; }
@@ -50,6 +53,11 @@ public:
     void OnProperties();
     // The sheet "&Properties" runs; a test can reach its pages through it.
     CLogin* PropertiesSheet() const { return m_pSheet; }
+
+    // "&Delete": asks, then removes the stored server named in the box.
+    void OnDeleteServer();
+    // "Re&name...": asks for a new name and moves the stored profile there.
+    void OnRenameServer();
 
 public slots:
     void accept() override;
@@ -62,6 +70,9 @@ private:
     void ReadServerProfile(const std::string& server);
     void StoreValues();
     void UpdateButtons();
+    // The stored server the box names, or empty when it names none.
+    std::string StoredServerInBox() const;
+    void ClearFields();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     CServerProfile m_profile;
@@ -75,7 +86,7 @@ private:
     std::string m_strNewDir;
     int m_iOStype = 1;
     int m_bAutoAscii = 1;
-    int m_bPassive = 0;
+    int m_bPassive = 1;
     int m_bStatus = 1;
     int m_bShowPassword = 0;
     int m_bServerEdited = 0;
@@ -91,4 +102,6 @@ private:
     QCheckBox* m_pShowPassword = nullptr;
     QPushButton* m_pLogin = nullptr;
     QPushButton* m_pProperties = nullptr;
+    QPushButton* m_pDelete = nullptr;
+    QPushButton* m_pRename = nullptr;
 };

@@ -189,12 +189,12 @@ CLoginP1::CLoginP1(CServerProfile* profile, int handle, QWidget* parent) : CServ
 
     connect(m_pActive, &QRadioButton::clicked, this, [this] {
         m_pDataPort->setEnabled(true);
-        if (m_pProfile->m_bPassive)
+        if (ShownPassive())
             SetModified();
     });
     connect(m_pPassive, &QRadioButton::clicked, this, [this] {
         m_pDataPort->setEnabled(false);
-        if (!m_pProfile->m_bPassive)
+        if (!ShownPassive())
             SetModified();
     });
     connect(m_pStatus, &QCheckBox::clicked, this, [this](bool on) {
@@ -203,9 +203,18 @@ CLoginP1::CLoginP1(CServerProfile* profile, int handle, QWidget* parent) : CServ
     });
 }
 
+bool CLoginP1::ShownPassive() const
+{
+    // A connected server shows the mode its connection uses, which a script
+    // line from the command bar may have changed since the login.
+    if (CSession* session = LiveSession())
+        return session->m_bPassive;
+    return m_pProfile->m_bPassive != 0;
+}
+
 void CLoginP1::LoadFromProfile()
 {
-    const bool passive = m_pProfile->m_bPassive != 0;
+    const bool passive = ShownPassive();
     m_pPassive->setChecked(passive);
     m_pActive->setChecked(!passive);
     m_pDataPort->setEnabled(!passive);
@@ -219,19 +228,17 @@ void CLoginP1::OnApply()
     CSession* session = LiveSession();
     const bool passive = m_pPassive->isChecked();
     const int port = m_pDataPort->text().toInt();
-    if (passive != (m_pProfile->m_bPassive != 0)) {
-        if (session && passive) {
-            session->SetPassive(1);
-        } else if (!passive) {
-            if (session)
-                session->SetPassive(0);
-            // The data port goes only with a switch to active, and only once
-            // the session took it (or there is no session to ask).
-            if (port != m_pProfile->m_iDataPort && (!session || session->SetDataPort(port) == 0))
-                m_pProfile->SetDataPort(port);
-        }
+    const bool profileChanges = passive != (m_pProfile->m_bPassive != 0);
+    const bool sessionChanges = session && passive != session->m_bPassive;
+    if (sessionChanges)
+        session->SetPassive(passive ? 1 : 0);
+    // The data port goes only with a switch to active, and only once the
+    // session took it (or there is no session to ask).
+    if (!passive && (profileChanges || sessionChanges) && port != m_pProfile->m_iDataPort &&
+        (!session || session->SetDataPort(port) == 0))
+        m_pProfile->SetDataPort(port);
+    if (profileChanges)
         m_pProfile->SetDataMode(passive);
-    }
     const bool status = m_pStatus->isChecked();
     if (status != (m_pProfile->m_bStatus != 0)) {
         if (session)
@@ -287,7 +294,14 @@ void CLoginP2::LoadFromProfile()
     m_pInterval->setEnabled(m_pKeepAlive->isChecked());
     m_pOtherPort->setChecked(m_pProfile->m_bOtherPort != 0);
     m_pPort->setValue(m_pProfile->m_bOtherPort ? m_pProfile->m_nFtpPort : 21);
-    m_pPort->setEnabled(m_pOtherPort->isChecked());
+    // A port written into the server's name is the one the connection uses;
+    // another one typed here would not be.
+    const bool portInName = ServerNamePort(m_pProfile->m_strServer) > 0;
+    m_pOtherPort->setEnabled(!portInName);
+    m_pPort->setEnabled(m_pOtherPort->isChecked() && !portInName);
+    const QString tip = portInName ? QStringLiteral("The server name gives the port.") : QString();
+    m_pOtherPort->setToolTip(tip);
+    m_pPort->setToolTip(tip);
     m_bModified = false;
 }
 

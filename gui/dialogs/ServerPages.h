@@ -97,6 +97,9 @@ public:
     QLineEdit* DataPortEdit() const { return m_pDataPort; }
 
 private:
+    // The mode the page came up with: the live session's, or the profile's.
+    bool ShownPassive() const;
+
     QRadioButton* m_pActive = nullptr;
     QRadioButton* m_pPassive = nullptr;
     QCheckBox* m_pStatus = nullptr;

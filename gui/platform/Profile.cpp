@@ -69,3 +69,14 @@ bool WriteProfileInt(const std::string& section, const std::string& entry, int v
 {
     return Write(section, entry, QString::number(value));
 }
+
+bool DeleteProfileSection(const std::string& section)
+{
+    // QSettings reads an empty group as the whole profile.
+    if (section.empty())
+        return false;
+    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, kProfileCompany, kProfileApplication);
+    profile.remove(EscapeKeyPart(section));
+    profile.sync();
+    return profile.status() == QSettings::NoError;
+}

@@ -15,3 +15,6 @@ int GetProfileInt(const std::string& section, const std::string& entry, int defa
 // Both write through at once; false when the profile could not be written.
 bool WriteProfileString(const std::string& section, const std::string& entry, const std::string& value);
 bool WriteProfileInt(const std::string& section, const std::string& entry, int value);
+// Removes a whole section with every value in it; false when the profile
+// could not be written.
+bool DeleteProfileSection(const std::string& section);

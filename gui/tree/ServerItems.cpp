@@ -125,8 +125,12 @@ bool CDriveView::Connect(const CServerProfile& profile, bool applyPort, bool sav
     session->SetPwd();
     session->SetOSType(profile.m_iOStype);
     g_TraceLog.Trace("%sSet server mode", kPrefix);
-    if (profile.m_bPassive)
-        session->SetPassive(1);
+    // Both ways: the library's own default is no choice of the user's.
+    session->SetPassive(profile.m_bPassive ? 1 : 0);
+    // The library starts every connection in binary and sends TYPE with the
+    // first transfer that needs it; what the session reports as its type
+    // must be what that transfer sends.
+    session->m_bBinary = true;
     if (profile.m_bStatus)
         session->SetStatusBox(true);
     g_TraceLog.Trace("%sAdd to tree", kPrefix);

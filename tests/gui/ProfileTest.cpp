@@ -125,7 +125,7 @@ TEST_F(ProfileTest, UnknownServerGetsTheDefaults)
     CServerProfile profile("nowhere.example");
     EXPECT_EQ(profile.m_strServer, "nowhere.example");
     EXPECT_EQ(profile.m_iOStype, 1);
-    EXPECT_EQ(profile.m_bPassive, 0);
+    EXPECT_EQ(profile.m_bPassive, 1);
     EXPECT_EQ(profile.m_bStatus, 0);
     EXPECT_EQ(profile.m_bAutoAscii, 1);
     EXPECT_EQ(profile.m_nFtpPort, 21);
@@ -175,6 +175,51 @@ TEST_F(ProfileTest, SaveAllAndLoadAgain)
     EXPECT_EQ(loaded.m_iDataPort, 20020);
     EXPECT_EQ(loaded.m_bOtherPort, 1);
     EXPECT_EQ(loaded.m_nFtpPort, 2121);
+}
+
+TEST_F(ProfileTest, ProfilesFromBeforeTheModeWasAppliedStayPassive)
+{
+    // Those connections ran passive whatever "DataMode" said; only a mode
+    // written since it is applied is taken as chosen.
+    struct Case {
+        const char* dataMode;  // nullptr: not stored
+        const char* applied;
+        int passive;
+    } const cases[] = {
+        {nullptr, nullptr, 1}, {"0", nullptr, 1}, {"1", nullptr, 1},
+        {"0", "1", 0},         {"1", "1", 1},     {nullptr, "1", 1},
+    };
+    for (const Case& c : cases) {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brenmar", "Tavo").clear();
+        ProfileSave("old.example");
+        WriteProfileString("old.example", "Userid", "u");
+        if (c.dataMode)
+            WriteProfileString("old.example", "DataMode", c.dataMode);
+        if (c.applied)
+            WriteProfileString("old.example", "DataModeApplied", c.applied);
+        EXPECT_EQ(CServerProfile("old.example").m_bPassive, c.passive) << &c - cases;
+    }
+}
+
+TEST_F(ProfileTest, APortInTheServerNameIsTheProfilesPort)
+{
+    struct Case {
+        const char* name;
+        int port;
+    } const cases[] = {
+        {"127.0.0.1:2121", 2121}, {"[::1]:990", 990}, {"ftp.example.org", 0}, {"fe80::1:21", 0},
+        {"[::1]", 0},             {"host:", 0},       {"host:0", 0},          {"host:65536", 0},
+        {"host:12a", 0},          {"[::1]x:21", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ServerNamePort(c.name), c.port) << c.name;
+
+    // The name's port wins over a stored one: it is the one connected to.
+    ProfileSave("127.0.0.1:2121");
+    WriteProfileInt("127.0.0.1:2121", "FtpPort", 4000);
+    const CServerProfile stored("127.0.0.1:2121");
+    EXPECT_EQ(stored.m_bOtherPort, 1);
+    EXPECT_EQ(stored.m_nFtpPort, 2121);
 }
 
 TEST_F(ProfileTest, ServerNamesWithSlashesStayTheirOwnSection)
@@ -291,7 +336,7 @@ TEST_F(ProfileTest, SavesTraceEveryValueButNoPassword)
         "SaveGateway: m_strServer = traced, m_strGateServer = gw",
         "SaveGateway: m_strGatePass = ********",
         "SaveGateway: m_strGateUser = gwuser",
-        "SaveDataMode: m_strServer =traced, m_bPassive = 0",
+        "SaveDataMode: m_strServer =traced, m_bPassive = 1",
         "SaveTransferStatus: m_strServer =traced, m_bStatus = 1",
         "SaveAutoAscii: m_strServer =traced, m_bAutoAscii = 1",
         "SaveOStype: m_strServer =traced, m_iOStype = 1",

@@ -9,6 +9,7 @@
 #include "PropSvr.h"
 #include "ServerList.h"
 #include "ServerPages.h"
+#include "ScriptedPrompt.h"
 #include "ServerProfile.h"
 #include "TreeTestSupport.h"
 
@@ -145,10 +146,11 @@ TEST_F(LoginDialog, PropertiesEditTheProfileBeforeLogin)
         EXPECT_EQ(sheet->Tabs()->tabText(0), QStringLiteral("Data Transfer"));
         EXPECT_EQ(sheet->Tabs()->tabText(1), QStringLiteral("General"));
         EXPECT_EQ(sheet->Page2()->PortBox()->value(), 21);  // no other port stored
-        EXPECT_TRUE(sheet->Page1()->ActiveButton()->isChecked());
-        EXPECT_TRUE(sheet->Page1()->DataPortEdit()->isEnabled());
-        sheet->Page1()->PassiveButton()->click();
+        // A new server is passive.
+        EXPECT_TRUE(sheet->Page1()->PassiveButton()->isChecked());
         EXPECT_FALSE(sheet->Page1()->DataPortEdit()->isEnabled());
+        sheet->Page1()->ActiveButton()->click();
+        EXPECT_TRUE(sheet->Page1()->DataPortEdit()->isEnabled());
         sheet->Page2()->OtherPortBox()->click();
         sheet->Page2()->PortBox()->setValue(2121);
         sheet->Page2()->AutoConnectBox()->click();
@@ -159,9 +161,9 @@ TEST_F(LoginDialog, PropertiesEditTheProfileBeforeLogin)
     EXPECT_EQ(GetProfileInt("delta.example", "OtherFtpPort", 0), 1);
     EXPECT_EQ(GetProfileInt("delta.example", "FtpPort", 0), 2121);
     EXPECT_EQ(GetProfileInt("delta.example", "AutoConnect", 0), 1);
-    // The passive choice comes back into the dialog and goes on with Login.
+    // The active choice comes back into the dialog and goes on with Login.
     dialog.LoginButton()->click();
-    EXPECT_EQ(dialog.Profile().m_bPassive, 1);
+    EXPECT_EQ(dialog.Profile().m_bPassive, 0);
     EXPECT_EQ(dialog.Profile().m_bOtherPort, 1);
     EXPECT_EQ(dialog.Profile().m_nFtpPort, 2121);
 }
@@ -188,11 +190,64 @@ TEST_F(LoginDialog, ServerSheetWithoutSessionStoresOnlyChanges)
     EXPECT_TRUE(sheet.OsTypePage()->OsTypeButton(4)->isChecked());
     EXPECT_TRUE(sheet.OsTypePage()->IsModified());
     EXPECT_EQ(sheet.Profile().m_bModified, 1);
-    // Active stays active; a new data port alone is not stored.
+    // The mode stays; a new data port alone is not stored.
     sheet.DataTransferPage()->DataPortEdit()->setText(QStringLiteral("5000"));
     sheet.GeneralPage()->IntervalBox()->setValue(9);  // keep-alive is off: not stored
     sheet.accept();
     EXPECT_EQ(GetProfileInt("eps.example", "OSType", -1), 4);
     EXPECT_EQ(GetProfileInt("eps.example", "DataPort", -1), 0);
     EXPECT_EQ(GetProfileInt("eps.example", "ALiveInterval", 4), 4);
+}
+
+TEST_F(LoginDialog, StoredServersAreDeletedAndRenamed)
+{
+    Store("alpha.example", "ann", 2, true, "/a");
+    Store("beta.example", "bob", 3, false, "/b");
+    Store("gamma.example", "gus", 4, false, "/g");
+    CLoginDlg dialog;
+    CScriptedPrompt prompt;
+    dialog.ServerBox()->setEditText(QStringLiteral("new.example"));
+    EXPECT_FALSE(dialog.DeleteButton()->isEnabled());
+
+    // Delete asks; No keeps the server.
+    dialog.ServerBox()->setCurrentIndex(1);
+    emit dialog.ServerBox()->activated(1);
+    dialog.DeleteButton()->click();
+    ASSERT_EQ(prompt.Requests().size(), 1u);
+    EXPECT_EQ(prompt.Requests()[0].text, QStringLiteral("Delete beta.example from the server list?"));
+    EXPECT_TRUE(IsInServerList("beta.example"));
+    // Yes removes it with its stored values; the list stays unbroken and
+    // the next server comes up.
+    prompt.QueueYesNo(true);
+    dialog.DeleteButton()->click();
+    EXPECT_EQ(GetServerList(), (std::vector<std::string>{"alpha.example", "gamma.example"}));
+    EXPECT_EQ(GetProfileString("beta.example", "Passwd", "none"), "none");
+    EXPECT_EQ(dialog.ServerBox()->count(), 2);
+    EXPECT_EQ(dialog.ServerBox()->currentText(), QStringLiteral("gamma.example"));
+    EXPECT_EQ(dialog.UserEdit()->text(), QStringLiteral("gus"));
+
+    // Rename refuses an empty name and one that is taken, with a stop box.
+    prompt.QueueText(QStringLiteral("  "));
+    prompt.QueueText(QStringLiteral("alpha.example"));
+    dialog.RenameButton()->click();
+    dialog.RenameButton()->click();
+    ASSERT_EQ(prompt.Requests().size(), 6u);
+    EXPECT_EQ(prompt.Requests()[3].kind, PromptKind::Stop);
+    EXPECT_EQ(prompt.Requests()[3].text, QStringLiteral("A server needs a name."));
+    EXPECT_EQ(prompt.Requests()[5].text, QStringLiteral("alpha.example is in the server list already."));
+    EXPECT_EQ(GetServerList(), (std::vector<std::string>{"alpha.example", "gamma.example"}));
+    // A new name takes the slot and every value, the password included.
+    prompt.QueueText(QStringLiteral("delta.example"));
+    dialog.RenameButton()->click();
+    EXPECT_EQ(GetServerList(), (std::vector<std::string>{"alpha.example", "delta.example"}));
+    EXPECT_EQ(GetProfileString("ServerList", "LastAccess", ""), "delta.example");
+    EXPECT_EQ(GetProfileString("gamma.example", "Userid", "none"), "none");
+    const CServerProfile moved("delta.example");
+    EXPECT_EQ(moved.m_strUser, "gus");
+    EXPECT_EQ(moved.m_strPass, "gus-pw");
+    EXPECT_EQ(moved.m_iOStype, 4);
+    EXPECT_EQ(moved.m_bPassive, 0);
+    EXPECT_EQ(moved.m_strNewDir, "/g");
+    dialog.LoginButton()->click();
+    EXPECT_EQ(dialog.Profile().m_strServer, "delta.example");
 }

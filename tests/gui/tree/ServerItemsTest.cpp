@@ -15,6 +15,7 @@
 #include "ServerList.h"
 #include "ServerProfile.h"
 #include "SessionRegistry.h"
+#include "Settings.h"
 #include "TavoDoc.h"
 #include "TestFtpServer.h"
 #include "TreeTestSupport.h"
@@ -39,6 +40,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -99,6 +101,22 @@ QStringList Sorted(QStringList list)
 {
     list.sort();
     return list;
+}
+
+// How the data connections since command `from` were opened: "active",
+// "passive", "mixed" or "none".
+std::string DataModeSince(const testbed::TestFtpServer& server, size_t from)
+{
+    std::set<std::string> modes;
+    const std::vector<std::string> commands = server.Commands();
+    for (size_t i = from; i < commands.size(); ++i) {
+        const std::string verb = commands[i].substr(0, 4);
+        if (verb == "PORT" || verb == "EPRT")
+            modes.insert("active");
+        else if (verb == "PASV" || verb == "EPSV")
+            modes.insert("passive");
+    }
+    return modes.size() == 1 ? *modes.begin() : modes.empty() ? "none" : "mixed";
 }
 
 }  // namespace
@@ -454,7 +472,7 @@ TEST_F(ServerTree, ServerPropertiesShowAndChangeTheLiveSession)
     EXPECT_EQ(sheet.ConnectionPage()->Value(6), QStringLiteral("Connected"));
     EXPECT_EQ(sheet.DetailPage()->Value(0), QStringLiteral("/"));
 
-    // Only the data port changed, active mode kept: nothing is stored.
+    // Only the data port changed, the mode kept: nothing is stored.
     sheet.DataTransferPage()->DataPortEdit()->setText(QStringLiteral("40000"));
     // Keep-alive off stops the timer at once.
     sheet.GeneralPage()->KeepAliveBox()->click();
@@ -470,16 +488,85 @@ TEST_F(ServerTree, ServerPropertiesShowAndChangeTheLiveSession)
     EXPECT_EQ(GetProfileInt(Host(), "OSType", -1), 0);
     EXPECT_EQ(session->m_nOSType, 1);  // the live session keeps its type
 
-    // Passive on reaches the session and the profile.
+    // Active reaches the session and the profile, and the next listing
+    // opens its data connection the active way.
     CPropSvr again(Host(), session->m_nFtpHandle, nullptr);
-    again.DataTransferPage()->PassiveButton()->click();
-    again.accept();
-    EXPECT_TRUE(session->m_bPassive);
-    EXPECT_EQ(GetProfileInt(Host(), "DataMode", -1), 1);
-    // And the session still lists in passive mode.
+    EXPECT_TRUE(again.DataTransferPage()->PassiveButton()->isChecked());
+    again.DataTransferPage()->ActiveButton()->click();
+    again.OnApply();
+    EXPECT_FALSE(session->m_bPassive);
+    EXPECT_EQ(GetProfileInt(Host(), "DataMode", -1), 0);
+    const size_t before = m_server.Commands().size();
     QTreeWidgetItem* server = ServerItem(Host() + ":/");
     m_pView->expandItem(server);
     EXPECT_EQ(Sorted(treetest::ChildLabels(server)), (QStringList{"docs", "pub"}));
+    EXPECT_EQ(DataModeSince(m_server, before), "active");
+}
+
+TEST_F(ServerTree, TheProfilesDataModeIsTheOneTheConnectionUses)
+{
+    struct Case {
+        int passive;
+        const char* mode;
+    } const cases[] = {{0, "active"}, {1, "passive"}};
+    for (const Case& c : cases) {
+        CServerProfile profile;
+        profile.m_strServer = Host();
+        profile.SetUser(m_server.User(), m_server.Password());
+        profile.m_bPassive = c.passive;
+        profile.SaveAll();
+        const size_t before = m_server.Commands().size();
+        LoginThroughDialog();  // the dialog comes up with the stored server
+        QTreeWidgetItem* server = ServerItem(Host() + ":/");
+        ASSERT_NE(server, nullptr);
+        m_pView->expandItem(server);
+        EXPECT_EQ(Sorted(treetest::ChildLabels(server)), (QStringList{"docs", "pub"}));
+        EXPECT_EQ(DataModeSince(m_server, before), c.mode);
+        EXPECT_EQ(GetProfileInt(Host(), "DataMode", -1), c.passive);
+
+        m_pView->setCurrentItem(server);
+        CScriptedPrompt prompt;
+        prompt.QueueYesNo(true);
+        m_pView->OnFileRemoveftpserver();
+    }
+}
+
+TEST_F(ServerTree, ServerPropertiesShowTheTypeAndPortTheConnectionUses)
+{
+    guitest::WriteFile(m_server.Root() / "data.bin", "bin\n");
+    const std::vector<std::string> asciiTypes = g_Settings.m_lstAsciiExt;
+    g_Settings.m_lstAsciiExt = {"*.txt"};
+    LoginThroughDialog();  // typed as "127.0.0.1:port"
+    CSession* session = g_GetSession(Host());
+    ASSERT_NE(session, nullptr);
+    const auto modeShown = [&] {
+        CPropSvr sheet(Host(), session->m_nFtpHandle, nullptr);
+        return sheet.DetailPage()->Value(2);
+    };
+    const auto lastType = [&] {
+        const std::vector<std::string> commands = m_server.Commands();
+        auto type = std::find_if(commands.rbegin(), commands.rend(),
+                                 [](const std::string& c) { return c.rfind("TYPE ", 0) == 0; });
+        return type == commands.rend() ? std::string() : *type;
+    };
+    const fs::path local = guitest::NewScratchFolder("types");
+    // Before any transfer: what the first one of a binary file sends.
+    EXPECT_EQ(modeShown(), QStringLiteral("Binary"));
+    ASSERT_EQ(session->GetFile("data.bin", (local / "data.bin").string(), 0), 0);
+    EXPECT_EQ(lastType(), "TYPE I");
+    EXPECT_EQ(modeShown(), QStringLiteral("Binary"));
+    ASSERT_EQ(session->GetFile("readme.txt", (local / "readme.txt").string(), 0), 0);
+    EXPECT_EQ(lastType(), "TYPE A");
+    EXPECT_EQ(modeShown(), QStringLiteral("Ascii"));
+    g_Settings.m_lstAsciiExt = asciiTypes;
+
+    // The port typed with the server is the sheet's and the stored one.
+    CPropSvr sheet(Host(), session->m_nFtpHandle, nullptr);
+    EXPECT_TRUE(sheet.GeneralPage()->OtherPortBox()->isChecked());
+    EXPECT_EQ(sheet.GeneralPage()->PortBox()->value(), m_server.Port());
+    EXPECT_FALSE(sheet.GeneralPage()->PortBox()->isEnabled());  // another one would not be used
+    EXPECT_EQ(GetProfileInt(Host(), "OtherFtpPort", 0), 1);
+    EXPECT_EQ(GetProfileInt(Host(), "FtpPort", 0), m_server.Port());
 }
 
 #ifdef TAVO_HAVE_VIEWS
