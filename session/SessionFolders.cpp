@@ -1,6 +1,7 @@
 // Remote folders and single-file commands.
 #include "FtpSession.h"
 
+#include "CommandEcho.h"
 #include "SessionCall.h"
 #include "TraceLog.h"
 
@@ -15,22 +16,26 @@ using session_detail::BusyCall;
 int CSession::Cd(const std::string& dir, bool bRefresh)
 {
     EnsureAlive();
+    EchoCommand("CWD " + dir);
     const int cc = BusyCall(*this, [&] { return ftp_cd(m_nFtpHandle, dir.c_str()); });
+    // The reply to the CWD itself, before the PWD below replaces it: the
+    // pane shows each command with its own answer.
+    GetReplyString();
     if (cc == 0 && bRefresh)
         SetPwd();
     g_TraceLog.Trace("Cd: %s, cc = %d", dir.c_str(), cc);
-    GetReplyString();
     return cc;
 }
 
 int CSession::Cdup()
 {
     EnsureAlive();
+    EchoCommand("CDUP");
     const int cc = BusyCall(*this, [&] { return ftp_cdup(m_nFtpHandle); });
+    GetReplyString();
     if (cc == 0)
         SetPwd();
     g_TraceLog.Trace("Cdup: cc = %d", cc);
-    GetReplyString();
     return cc;
 }
 

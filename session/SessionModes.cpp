@@ -2,6 +2,7 @@
 // can set it again.
 #include "FtpSession.h"
 
+#include "CommandEcho.h"
 #include "SessionCall.h"
 #include "TraceLog.h"
 
@@ -21,8 +22,10 @@ int CSession::SetAscii()
     if (cc == 0)
         m_bBinary = false;
     g_TraceLog.Trace("SetAscii: cc = %d", cc);
-    if (cc != 0 || LastReplyText(m_nFtpHandle) != before)
+    if (cc != 0 || LastReplyText(m_nFtpHandle) != before) {
+        EchoCommand("TYPE A");
         GetReplyString();
+    }
     return cc;
 }
 
@@ -34,8 +37,10 @@ int CSession::SetBinary()
     if (cc == 0)
         m_bBinary = true;
     g_TraceLog.Trace("SetBinary: cc = %d", cc);
-    if (cc != 0 || LastReplyText(m_nFtpHandle) != before)
+    if (cc != 0 || LastReplyText(m_nFtpHandle) != before) {
+        EchoCommand("TYPE I");
         GetReplyString();
+    }
     return cc;
 }
 

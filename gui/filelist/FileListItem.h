@@ -19,4 +19,8 @@ struct FileListItem {
     // read from, byte for byte.
     std::string m_strPath;
     QString m_strType;           // text of the Type column
+    // A symbolic link in a server listing: it may point to a folder, which
+    // the listing cannot tell, so opening it tries it as a folder first.
+    int m_bIsLink = 0;
+    std::string m_strLinkTarget;  // where it points, as listed
 };

@@ -177,6 +177,12 @@ int CFileView::ShowFtpFolder(const std::string& server, int handle, const std::s
         } else {
             icon = types.Lookup(item.m_strName, QString::fromUtf8(item.m_strName), item.m_strType);
         }
+        if (listing.IsLink()) {
+            // The type text names the target, and with it the row's tool tip.
+            item.m_bIsLink = 1;
+            item.m_strLinkTarget = listing.GetLinkTarget();
+            item.m_strType = QStringLiteral("Link to ") + QString::fromUtf8(item.m_strLinkTarget);
+        }
         items.push_back(std::move(item));
         icons.push_back(icon);
     }

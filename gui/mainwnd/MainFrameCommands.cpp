@@ -3,6 +3,7 @@
 // settings and the shell.
 #include "MainFrame.h"
 
+#include "CommandEcho.h"
 #include "FtpSession.h"
 #include "Marlo32.h"
 #include "MsgView.h"
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QSettings>
 
+#include <strings.h>
 #include <vector>
 
 namespace {
@@ -38,23 +40,62 @@ int CallOnConnection(int handle, Call&& call)
     return call();
 }
 
+constexpr const char* kNoServerSelected =
+    "No FTP server is selected: select a server's folder in the tree to send it commands.";
+
 // Command lines echoed by the script library: each on a line of its own.
 int ClientEcho(std::intptr_t /*handle*/, const char* text)
 {
-    if (!g_pMsgView || !text)
-        return 0;
-    QString line = QString::fromUtf8(text);
-    if (!line.endsWith(QLatin1String("\r\n")))
-        line += QLatin1String("\r\n");
-    g_pMsgView->AddText(line);
+    if (g_pMsgView && text)
+        g_pMsgView->AddLine(QString::fromUtf8(text));
     return 0;
 }
 
-// Server replies as the library passes them.
+// What the script library hands the server callback during one line: raw
+// texts (listing data, a quote's reply) and reports ("S> ..."), each report
+// ending a statement with the server's last reply. A quote's reply comes
+// twice, raw and then as its report; the raw text is held back until the
+// next text shows whether the report repeats it, so the reply is shown once.
+class CServerEchoPane {
+public:
+    static void Echo(const QString& text)
+    {
+        if (!g_pMsgView)
+            return;
+        if (text.startsWith(QLatin1String("S> "))) {
+            if (!s_held.isEmpty() && Trimmed(text.mid(3)) == Trimmed(s_held))
+                s_held.clear();
+            Flush();
+            g_pMsgView->AddLine(text);
+            return;
+        }
+        Flush();
+        s_held = text;
+    }
+
+    // The rest of a raw text once the line has run.
+    static void Flush()
+    {
+        if (g_pMsgView && !s_held.isEmpty())
+            g_pMsgView->AddText(s_held);
+        s_held.clear();
+    }
+
+private:
+    static QString Trimmed(QString text)
+    {
+        while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+            text.chop(1);
+        return text;
+    }
+
+    static inline QString s_held;
+};
+
 int ServerEcho(std::intptr_t /*handle*/, const char* text)
 {
-    if (g_pMsgView && text)
-        g_pMsgView->AddText(text);
+    if (text)
+        CServerEchoPane::Echo(QString::fromUtf8(text));
     return 0;
 }
 
@@ -78,8 +119,11 @@ void CMainFrame::OnFtpSite()
     const QByteArray command = text.toUtf8();
     g_TraceLog.Trace("CMainFrame.OnFtpSite: %s", command.constData());
     const int handle = GetCurrentHandle();
-    if (handle <= 0)
+    if (handle <= 0) {
+        g_TraceLog.Message("%s", kNoServerSelected);
         return;
+    }
+    EchoCommand("SITE " + command.toStdString());
     const int result = CallOnConnection(handle, [&] { return ftp_site(handle, command.constData()); });
     // A failure shows the library's error text. After a success that text
     // would be an old one: show what the server answered instead.
@@ -105,16 +149,19 @@ void CMainFrame::OnFtpQuote()
     const QByteArray command = text.toUtf8();
     g_TraceLog.Trace("CMainFrame.OnFtpQuote: %s", command.constData());
     const int handle = GetCurrentHandle();
-    if (handle <= 0)
+    if (handle <= 0) {
+        g_TraceLog.Message("%s", kNoServerSelected);
         return;
+    }
+    EchoCommand(command.toStdString());
     std::vector<char> reply(kReplyBufferSize, '\0');
     const int result = CallOnConnection(
         handle, [&] { return ftp_quote(handle, command.constData(), reply.data(), kReplyBufferSize - 1); });
     reply.back() = '\0';
-    // The reply goes to the pane as the server sent it.
+    // The reply as the server sent it, as a line of its own.
     if (reply[0] != '\0') {
         if (m_pMsgView)
-            m_pMsgView->AddText(reply.data());
+            m_pMsgView->AddLine(reply.data());
     } else if (result < 0 && m_pDoc) {
         // Nothing came back from the server (connection lost, aborted).
         m_pDoc->ShowLastError();
@@ -131,13 +178,22 @@ void CMainFrame::RunCommandLine(const char* traceName)
     const QByteArray line = text.toUtf8();
     g_TraceLog.Trace("CMainFrame.%s: %s", traceName, line.constData());
     const int handle = GetCurrentHandle();
-    if (handle <= 0)
+    CSession* session = handle > 0 ? g_GetSession(handle) : nullptr;
+    if (!session) {
+        // Enter cannot be disabled like the menu commands: say why nothing
+        // was sent.
+        g_TraceLog.Message("%s", kNoServerSelected);
         return;
-    CSession* session = g_GetSession(handle);
-    if (!session)
-        return;
+    }
+    // The line itself, as the script library shows the lines it runs; the
+    // secret of a raw PASS or ACCT stays out of the pane.
+    std::string shown = line.toStdString();
+    if (shown.size() > 6 && strncasecmp(shown.c_str(), "quote ", 6) == 0)
+        shown = shown.substr(0, 6) + MaskedCommand(shown.substr(6));
+    g_TraceLog.Message("C> %s", shown.c_str());
     CWaitCursor wait;
     Marlo_ExecLine2(session, line.constData(), 0, &ClientEcho, &ServerEcho, 1);
+    CServerEchoPane::Flush();
 }
 
 void CMainFrame::OnFtpExecuteline()

@@ -40,6 +40,23 @@ void CMsgView::AddText(const char* text)
     AddText(QString::fromUtf8(text ? text : ""));
 }
 
+void CMsgView::AddLine(const char* text)
+{
+    AddLine(QString::fromUtf8(text ? text : ""));
+}
+
+void CMsgView::AddLine(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    QString line = text;
+    if (m_bLineOpen)
+        line.prepend(u'\n');
+    if (!line.endsWith(u'\n') && !line.endsWith(u'\r'))
+        line += u'\n';
+    AddText(line);
+}
+
 void CMsgView::AddText(const QString& text)
 {
     if (text.isEmpty())
@@ -72,6 +89,8 @@ void CMsgView::AddText(const QString& text)
     end.insertText(shown);
     if (atEnd)
         bar->setValue(bar->maximum());
+    if (!shown.isEmpty())
+        m_bLineOpen = !shown.endsWith(u'\n');
     SetModified(true);
 }
 
@@ -79,6 +98,7 @@ void CMsgView::ClearLog()
 {
     clear();
     m_bPendingCR = false;
+    m_bLineOpen = false;
     SetModified(false);
 }
 
@@ -127,7 +147,8 @@ void CMsgView::SetModified(bool modified)
 
 void CMsgView::TraceOutput(std::intptr_t context, const char* line)
 {
-    // Only a pane that still exists takes lines.
+    // Only a pane that still exists takes lines. Each starts a line of its
+    // own: a reply shown raw before it must not run into it.
     if (g_pMsgView && reinterpret_cast<CMsgView*>(context) == g_pMsgView)
-        g_pMsgView->AddText(line);
+        g_pMsgView->AddLine(line);
 }

@@ -20,6 +20,10 @@ public:
     // CR are shown as line breaks. Marks the pane as changed.
     void AddText(const QString& text);
     void AddText(const char* text);
+    // The text as a line of its own: it starts on a new line even when the
+    // text before it ended without a break (a raw reply), and ends with one.
+    void AddLine(const QString& text);
+    void AddLine(const char* text);
     // Empties the pane and clears the changed mark.
     void ClearLog();
     // Asks for a file name and writes the whole text there, one line per
@@ -46,6 +50,7 @@ private:
     void SetModified(bool modified);
     bool m_bModified = false;
     bool m_bPendingCR = false;  // a text ended in CR; an LF starting the next belongs to it
+    bool m_bLineOpen = false;   // the last line shown has no break yet
 };
 
 // The one message pane while it exists, else nullptr; callers that find it

@@ -62,22 +62,18 @@ bool CDriveView::HasSubFolders(QTreeWidgetItem* item, const std::string& path)
     return true;
 }
 
-bool CDriveView::HasFtpSubFolders(QTreeWidgetItem* item, const std::string& path)
+// Whether a server folder holds subfolders is only known by listing it, and
+// listing every child of a folder just read would cost a listing per child:
+// 301 round trips to open a folder of 300 folders. Every server folder
+// therefore gets an expand button; the one listing made when it is opened
+// decides, and a folder found empty then loses its button.
+bool CDriveView::HasFtpSubFolders(QTreeWidgetItem* item, const std::string& /*path*/)
 {
     TreeItemData* data = GetItemData(item);
     if (!data || data->m_nFtpHandle <= 0)
         return false;
-    CDirFile dir(data->m_nFtpHandle);
-    if (!dir.CreateDir(path))
-        return false;
-    std::string line;
-    while (dir.GetNextDir(line)) {
-        if (dir.IsDir() && !IsDotName(dir.GetFileName())) {
-            AddPlaceholder(item, true);
-            return true;
-        }
-    }
-    return false;
+    AddPlaceholder(item, true);
+    return true;
 }
 
 int CDriveView::ExpandLocalFolder(QTreeWidgetItem* item, const std::string& path)
@@ -113,6 +109,7 @@ int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
 {
     TreeItemData* data = GetItemData(item);
     int added = 0;
+    bool listed = false;
     if (data && data->m_nFtpHandle > 0) {
         const int handle = data->m_nFtpHandle;
         std::vector<std::string> names;
@@ -122,6 +119,7 @@ int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
 #endif
             CDirFile dir(handle);
             if (dir.CreateDir(path)) {
+                listed = true;
                 std::string line;
                 while (dir.GetNextDir(line)) {
                     if (!dir.IsDir())
@@ -136,14 +134,17 @@ int CDriveView::ExpandFtpFolder(QTreeWidgetItem* item, const std::string& path)
         const bool wasFilling = m_bFilling;
         m_bFilling = true;
         for (const std::string& name : names) {
+            // Each child gets its button without a listing of its own.
             QTreeWidgetItem* folder = NewFolderItem(item, name, handle, false);
-            const std::string separator = path.empty() || EndsWithSeparator(path) ? "" : g_GetSeparator(handle);
-            HasFtpSubFolders(folder, path + separator + name);
+            AddPlaceholder(folder, true);
             ++added;
         }
         m_bFilling = wasFilling;
     }
-    if (added == 0)
+    // A folder read and found without subfolders loses its button. One that
+    // could not be read keeps it, so the user can try again; so does a
+    // server item, which stands for the whole server, as a volume does.
+    if (added == 0 && (!listed || !item->parent()))
         AddPlaceholder(item, true, QStringLiteral(" "));
     return added;
 }

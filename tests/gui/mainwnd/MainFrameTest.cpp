@@ -194,7 +194,8 @@ TEST(MainFrame, QuoteAndSiteReportThroughTheMessagePane)
     ASSERT_NE(session, nullptr);
     QComboBox* bar = frame.GetCommandBar();
 
-    // QUOTE: the reply goes to the pane exactly as it came.
+    // QUOTE: the command, then the reply as it came, on a line of its own;
+    // the next message does not run into it.
     frame.GetMsgView()->ClearLog();
     bar->setEditText("NOOP");
     ASSERT_TRUE(frame.GetAction(CMainFrame::CmdQuote)->isEnabled());
@@ -202,18 +203,32 @@ TEST(MainFrame, QuoteAndSiteReportThroughTheMessagePane)
     char reply[1024] = "";
     ftp_copyreplystr(session->GetFtpHandle(), reply, sizeof reply);
     ASSERT_EQ(std::string(reply).substr(0, 3), "200");
-    EXPECT_EQ(frame.GetMsgView()->toPlainText().toStdString(), reply);
-    // Without a final break the next line follows on the same line.
-    frame.GetMsgView()->AddText("next\r\n");
-    EXPECT_EQ(frame.GetMsgView()->toPlainText().toStdString(), std::string(reply) + "next\n");
+    g_TraceLog.Message("next");
+    EXPECT_EQ(frame.GetMsgView()->toPlainText().toStdString(), "> NOOP\n" + std::string(reply) + "\nnext\n");
 
     // A multi-line reply comes whole.
     frame.GetMsgView()->ClearLog();
     bar->setEditText("HELP");
     frame.OnFtpQuote();
     const QString help = frame.GetMsgView()->toPlainText();
-    EXPECT_TRUE(help.startsWith("214")) << help.toStdString();
+    EXPECT_TRUE(help.startsWith("> HELP\n214")) << help.toStdString();
     EXPECT_TRUE(help.contains("\n214")) << help.toStdString();
+
+    // A quote typed as a script line: its reply shows once, as one line.
+    frame.GetMsgView()->ClearLog();
+    bar->setEditText("quote SYST");
+    frame.OnFtpExecuteline();
+    bar->setEditText("quote NOOP");
+    frame.OnFtpExecuteline();
+    const QString script = frame.GetMsgView()->toPlainText();
+    EXPECT_EQ(script.count("215 "), 1) << script.toStdString();
+    EXPECT_EQ(script.count("200 "), 1) << script.toStdString();
+    const QStringList lines = script.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << script.toStdString();
+    EXPECT_EQ(lines[0], "C> quote SYST");
+    EXPECT_TRUE(lines[1].startsWith("S> 215 ")) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], "C> quote NOOP");
+    EXPECT_TRUE(lines[3].startsWith("S> 200 ")) << lines[3].toStdString();
 
     // SITE: sent as SITE with the text; the server's answer is shown.
     frame.GetMsgView()->ClearLog();
@@ -221,7 +236,8 @@ TEST(MainFrame, QuoteAndSiteReportThroughTheMessagePane)
     bar->setEditText("HELP");
     frame.GetAction(CMainFrame::CmdSite)->trigger();
     EXPECT_TRUE(Contains(Received(server, before), "SITE HELP"));
-    EXPECT_TRUE(frame.GetMsgView()->toPlainText().contains("214")) << frame.GetMsgView()->toPlainText().toStdString();
+    EXPECT_TRUE(frame.GetMsgView()->toPlainText().startsWith("> SITE HELP\n214"))
+        << frame.GetMsgView()->toPlainText().toStdString();
     // While the server is slow to answer, the session counts as busy, so a
     // keep-alive tick sends no NOOP into the exchange.
     static std::atomic<int> busyDuringCall{-1};
@@ -290,7 +306,11 @@ TEST(MainFrame, LocalSelectionDisablesServerCommandsAndSendsNothing)
         EXPECT_FALSE(frame.GetAction(command)->isEnabled()) << command;
 
     const size_t before = server.Commands().size();
+    frame.GetMsgView()->ClearLog();
     TypeAndEnter(frame, "pwd");
+    // Enter cannot be disabled: the pane says why nothing happened.
+    EXPECT_EQ(frame.GetMsgView()->toPlainText().toStdString(),
+              "No FTP server is selected: select a server's folder in the tree to send it commands.\n");
     frame.OnFtpSite();
     frame.OnFtpQuote();
     frame.OnFtpExecuteline();
@@ -410,6 +430,71 @@ TEST(MainFrame, DoubleClickOnAFolderRowBrowsesIntoIt)
     const size_t before = server.Commands().size();
     doubleClick("bottom.txt");
     EXPECT_EQ(server.Commands().size(), before);
+}
+
+TEST(MainFrame, ThePaneShowsTheCommandsSentWithSecretsMasked)
+{
+    testbed::TestFtpServer server;
+    std::filesystem::create_directories(server.Root() / "pub");
+    CTavoDoc doc;
+    CMainFrame frame(&doc);
+    CSession* session = ConnectServer(frame, doc, server);
+    ASSERT_NE(session, nullptr);
+    CDriveView* tree = frame.GetDriveView();
+    QTreeWidgetItem* top = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    tree->expandItem(top);
+    frame.GetMsgView()->ClearLog();
+    tree->setCurrentItem(tree->FindItem(top, "pub"));
+    // A secret typed into the bar is sent as typed, shown masked.
+    frame.GetCommandBar()->setEditText("ACCT hidden-account");
+    frame.OnFtpQuote();
+    ASSERT_NE(guitest::LoginSession(doc, server, "second"), nullptr);
+
+    const QStringList lines = frame.GetMsgView()->toPlainText().split('\n', Qt::SkipEmptyParts);
+    const auto at = [&lines](const QString& text) { return lines.indexOf(text); };
+    // Each command is followed by the reply that answers it.
+    ASSERT_GE(at("> CWD /pub"), 0) << lines.join('|').toStdString();
+    EXPECT_TRUE(lines.value(at("> CWD /pub") + 1).startsWith("250 ")) << lines.join('|').toStdString();
+    ASSERT_GE(at("> ACCT ****"), 0) << lines.join('|').toStdString();
+    ASSERT_GE(at("> USER " + QString::fromStdString(server.User())), 0) << lines.join('|').toStdString();
+    EXPECT_EQ(lines.value(at("> USER " + QString::fromStdString(server.User())) + 1), "> PASS ****");
+    EXPECT_TRUE(lines.value(at("> PASS ****") + 1).startsWith("230 ")) << lines.join('|').toStdString();
+    for (const QString& line : lines) {
+        EXPECT_FALSE(line.contains(QString::fromStdString(server.Password()))) << line.toStdString();
+        EXPECT_FALSE(line.contains("hidden-account")) << line.toStdString();
+    }
+    // What went to the server is what was typed.
+    EXPECT_TRUE(Contains(server.Commands(), "ACCT hidden-account"));
+}
+
+TEST(MainFrame, ServerLinksShowAsLinksWithTheirTarget)
+{
+    testbed::TestFtpServer server;
+    MakeEntries(server.Root() / "pub", {{"inside.txt", false, 1}});
+    std::filesystem::create_directory_symlink("pub", server.Root() / "to-pub");
+    std::filesystem::create_symlink("pub/inside.txt", server.Root() / "to-file");
+    CTavoDoc doc;
+    CMainFrame frame(&doc);
+    ASSERT_NE(ConnectServer(frame, doc, server), nullptr);
+    CFileView* view = frame.GetFileView();
+    struct Case {
+        const char* name;
+        const char* target;
+    };
+    for (const Case& c : {Case{"to-pub", "pub"}, Case{"to-file", "pub/inside.txt"}}) {
+        const int row = RowOf(*view, c.name);
+        ASSERT_GE(row, 0) << c.name;
+        const FileListItem* item = view->GetItem(row);
+        EXPECT_EQ(item->m_bIsLink, 1) << c.name;
+        EXPECT_EQ(item->m_bIsDir, 0) << c.name;
+        EXPECT_EQ(item->m_strLinkTarget, c.target) << c.name;
+        EXPECT_EQ(item->m_strType.toStdString(), std::string("Link to ") + c.target);
+        const QString tip = view->GetListCtrl()->model()->index(row, 0).data(Qt::ToolTipRole).toString();
+        EXPECT_TRUE(tip.contains(c.target)) << tip.toStdString();
+    }
+    const FileListItem* plain = view->GetItem(RowOf(*view, "pub"));
+    EXPECT_EQ(plain->m_bIsLink, 0);
+    EXPECT_TRUE(plain->m_strLinkTarget.empty());
 }
 
 TEST(MainFrame, StartUpShowsTheWindowAndShutDownQuitsTheSessions)

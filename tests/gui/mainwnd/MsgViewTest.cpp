@@ -26,12 +26,29 @@ TEST(MsgView, TextsAppendWithTheirLineBreaks)
     EXPECT_EQ(view.toPlainText(), "first line\nsecond part\nthird\nold mac\nnew line\n");
     EXPECT_TRUE(view.IsModified());
 
-    // A reply without a final break runs straight into the next text.
+    // Raw text (listing data) goes on where the last text stopped.
     view.AddText("200 NOOP ok");
     view.AddText("next\r\n");
     EXPECT_TRUE(view.toPlainText().endsWith("200 NOOP oknext\n"));
     view.AddText(static_cast<const char*>(nullptr));
     view.AddText("");
+}
+
+TEST(MsgView, EveryLineStartsALineOfItsOwn)
+{
+    CMsgView view;
+    g_TraceLog.SetOutput(reinterpret_cast<TraceOutputContext>(&view), &CMsgView::TraceOutput);
+    view.AddText("211 End of status");  // a raw reply without its break
+    g_TraceLog.Message("214 Help OK.");
+    view.AddLine("> NOOP");
+    view.AddLine("200 NOOP ok\r\n");
+    view.AddText("partial\r");
+    view.AddLine("after a lone CR");
+    g_TraceLog.SetOutput(0, nullptr);
+    EXPECT_EQ(view.toPlainText(), "211 End of status\n214 Help OK.\n> NOOP\n200 NOOP ok\npartial\nafter a lone CR\n");
+    view.ClearLog();
+    view.AddLine("first");
+    EXPECT_EQ(view.toPlainText(), "first\n");
 }
 
 TEST(MsgView, NewTextNeitherReplacesNorMovesTheUsersSelection)
