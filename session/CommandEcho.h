@@ -9,5 +9,10 @@
 // line unchanged.
 std::string MaskedCommand(const std::string& line);
 
+// A script line as the pane may show it: the password and account of a
+// `login` or `gatelogin` line ("login host user ****"), and the argument of
+// a quoted PASS or ACCT, are masked; any other line unchanged.
+std::string MaskedScriptLine(const std::string& line);
+
 // Shows the line, masked, as a message: "> CWD /pub".
 void EchoCommand(const std::string& line);

@@ -14,7 +14,7 @@ namespace {
 
 // The lines of a login as the pane shows them; the secrets themselves are
 // never handed on. The server's final reply follows from the caller.
-void EchoLogin(const std::string& userLine, const std::string& /*password*/, const std::string& account)
+void EchoLogin(const std::string& userLine, const std::string& account)
 {
     EchoCommand(userLine);
     EchoCommand("PASS ****");
@@ -46,7 +46,7 @@ int CSession::Login(const std::string& host, const std::string& user, const std:
         m_nFtpHandle = handle;
         m_tConnected = Now();
         m_tLastCheck = m_tConnected;
-        EchoLogin("USER " + user, password, account);
+        EchoLogin("USER " + user, account);
         const int cc = BusyCall(*this, [&] {
             return ftp_relogin(handle, user.c_str(), password.c_str(), account.c_str());
         });
@@ -77,7 +77,7 @@ int CSession::GateLogin(const std::string& host, const std::string& user, const 
         return kSessionNotTried;
     EnsureAlive();
     m_strLoginReply.clear();
-    EchoLogin("USER " + user + "@" + host, password, account);
+    EchoLogin("USER " + user + "@" + host, account);
     const int cc = BusyCall(*this, [&] {
         return ftp_gatelogin(m_nFtpHandle, host.c_str(), user.c_str(), password.c_str(), account.c_str());
     });
@@ -114,7 +114,7 @@ int CSession::Reconnect()
         return kSessionNotTried;
     BusyCall(*this, [&] { return ftp_Logout(m_nFtpHandle); });
     g_TraceLog.Message("Wait! Reconnecting to %s FTP server...", m_strHost.c_str());
-    EchoLogin("USER " + m_strUser, m_strPassword, m_strAccount);
+    EchoLogin("USER " + m_strUser, m_strAccount);
     int cc = BusyCall(*this, [&] {
         return ftp_relogin(m_nFtpHandle, m_strUser.c_str(), m_strPassword.c_str(), m_strAccount.c_str());
     });
@@ -129,7 +129,7 @@ int CSession::Reconnect()
 int CSession::ReplayGateLogins()
 {
     for (size_t i = 0; i < m_aGateHost.size(); ++i) {
-        EchoLogin("USER " + m_aGateUser[i] + "@" + m_aGateHost[i], m_aGatePassword[i], m_aGateAccount[i]);
+        EchoLogin("USER " + m_aGateUser[i] + "@" + m_aGateHost[i], m_aGateAccount[i]);
         const int cc = BusyCall(*this, [&] {
             return ftp_gatelogin(m_nFtpHandle, m_aGateHost[i].c_str(), m_aGateUser[i].c_str(),
                                  m_aGatePassword[i].c_str(), m_aGateAccount[i].c_str());

@@ -21,7 +21,6 @@
 #include <QComboBox>
 #include <QSettings>
 
-#include <strings.h>
 #include <vector>
 
 namespace {
@@ -187,10 +186,7 @@ void CMainFrame::RunCommandLine(const char* traceName)
     }
     // The line itself, as the script library shows the lines it runs; the
     // secret of a raw PASS or ACCT stays out of the pane.
-    std::string shown = line.toStdString();
-    if (shown.size() > 6 && strncasecmp(shown.c_str(), "quote ", 6) == 0)
-        shown = shown.substr(0, 6) + MaskedCommand(shown.substr(6));
-    g_TraceLog.Message("C> %s", shown.c_str());
+    g_TraceLog.Message("C> %s", MaskedScriptLine(line.toStdString()).c_str());
     CWaitCursor wait;
     Marlo_ExecLine2(session, line.constData(), 0, &ClientEcho, &ServerEcho, 1);
     CServerEchoPane::Flush();

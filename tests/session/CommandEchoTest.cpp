@@ -29,3 +29,21 @@ TEST(CommandEcho, SecretsAreMaskedAndNothingElse)
     ASSERT_EQ(capture.Lines().size(), 1u);
     EXPECT_EQ(capture.Lines()[0], "> PASS ****\r\n");
 }
+
+TEST(CommandEcho, ScriptLinesHideLoginSecrets)
+{
+    const struct {
+        const char* line;
+        const char* shown;
+    } cases[] = {
+        {"login 127.0.0.1 tavo secret", "login 127.0.0.1 tavo ****"},
+        {"LOGIN host \"my user\" \"pass word\" acct", "LOGIN host \"my user\" ****"},
+        {"gatelogin gate u p", "gatelogin gate u ****"},
+        {"login host user", "login host user"},
+        {"quote PASS secret", "quote PASS ****"},
+        {"quote CWD /pub", "quote CWD /pub"},
+        {"mget *.txt", "mget *.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MaskedScriptLine(c.line), c.shown) << c.line;
+}
