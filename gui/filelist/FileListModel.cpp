@@ -166,7 +166,33 @@ Qt::ItemFlags CFileListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    // Editable for an edit the program starts; the views start none on
+    // clicks or keys of their own.
+    if (index.column() == ColName && m_renameHandler)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool CFileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != ColName || index.row() >= Count()
+        || !m_renameHandler)
+        return false;
+    return m_renameHandler(index.row(), value.toString());
+}
+
+void CFileListModel::RenameRow(int row, const std::string& name, const std::string& path, const QString& type,
+                               int icon)
+{
+    if (row < 0 || row >= Count())
+        return;
+    Row& entry = m_rows[static_cast<size_t>(row)];
+    entry.item.m_strName = name;
+    entry.item.m_strPath = path;
+    entry.item.m_strType = type;
+    entry.icon = icon;
+    emit dataChanged(index(row, 0), index(row, ColCount - 1));
 }
 
 void CFileListModel::SetItems(std::vector<FileListItem> items, std::vector<int> icons)

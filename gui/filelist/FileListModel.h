@@ -27,12 +27,25 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // The end of an in-place edit of a name: the rename handler decides,
+    // and the row changes only through RenameRow once it has succeeded.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     // Replaces every row; icon indexes go with the rows, one per item. An
     // index below 0 is looked up through the resolver the first time the
     // row is drawn (a folder's own icon needs a look at the disk).
     void SetItems(std::vector<FileListItem> items, std::vector<int> icons);
     void SetIconResolver(std::function<int(const FileListItem&)> resolver) { m_resolver = std::move(resolver); }
+    // Called with the row and the edited text when an in-place edit of a
+    // name ends; true when the item was renamed. Without one, names are
+    // not editable.
+    void SetRenameHandler(std::function<bool(int row, const QString& newName)> handler)
+    {
+        m_renameHandler = std::move(handler);
+    }
+    // A renamed item: its new name, path and type, and its icon (below 0:
+    // looked up again when drawn).
+    void RenameRow(int row, const std::string& name, const std::string& path, const QString& type, int icon);
     void Clear();
     // Reorders the rows under a sort code (see CFileView::CompareItems);
     // equal rows keep their order. Selections and the current row follow
@@ -63,6 +76,7 @@ private:
 
     std::vector<Row> m_rows;
     std::function<int(const FileListItem&)> m_resolver;
+    std::function<bool(int, const QString&)> m_renameHandler;
 };
 
 // Order of two records under a sort code (0-3, 10-13): negative when `a`

@@ -140,6 +140,12 @@ CFileView::CFileView(CTavoDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(d
             }
         });
     connect(m_pSelection, &QItemSelectionModel::selectionChanged, this, &CFileView::selectionChanged);
+    // Names are edited in place only when the program starts the edit (F2,
+    // Rename, a new folder); the end of an edit is a rename.
+    m_pModel->SetRenameHandler(
+        [this](int row, const QString& newName) { return OnEndlabeledit(row, newName.toStdString()); });
+    m_pDetails->installEventFilter(this);
+    m_pIcons->installEventFilter(this);
     // Rows look cut only while the clipboard still holds their Cut.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
         if (!m_pCutSource || COleDS::Own(QGuiApplication::clipboard()->mimeData()) != m_pCutSource) {

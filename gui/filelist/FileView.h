@@ -18,6 +18,7 @@ class CDriveView;
 class CFileListModel;
 class COleDS;
 class QContextMenuEvent;
+class QEvent;
 class QMenu;
 class QMimeData;
 class CIconItemDelegate;
@@ -180,6 +181,9 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // F2 renames and Delete (Shift+Delete: for good) deletes in both list
+    // controls.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ClearRows();
@@ -190,6 +194,13 @@ private:
     // The selected rows that can be copied, in row order, with their rows.
     std::vector<std::pair<int, const FileListItem*>> SelectedCopyableRows() const;
     std::string FolderWithSeparator() const;
+    // Starts the in-place edit of a row's name.
+    void EditRow(int row);
+    // The checks of a new name against the rules and the shown folder's
+    // rows (and, locally, its disk); a message tells why when it fails.
+    bool AcceptNewName(int row, const FileListItem& item, const std::string& newName) const;
+    // The renamed record's row shows its new name, type and icon.
+    void ShowRenamedRow(int row, const FileListItem& old, const std::string& newName);
 
     CTavoDoc* m_pDoc = nullptr;
     CDriveView* m_pDriveView = nullptr;

@@ -426,9 +426,12 @@ TEST(MainFrame, DoubleClickOnAFolderRowBrowsesIntoIt)
     EXPECT_EQ(view->GetCurrentPath(), "/pub/deep/");
     EXPECT_EQ(RowNames(*view), std::vector<std::string>{"bottom.txt"});
     EXPECT_EQ(session->m_strCurDir, "/pub/deep");
-    // A remote file is not opened from the list yet: nothing happens.
+    // A remote file is opened only after a question; No sends nothing.
+    CScriptedPrompt prompt;
     const size_t before = server.Commands().size();
     doubleClick("bottom.txt");
+    ASSERT_FALSE(prompt.Requests().empty());
+    EXPECT_EQ(prompt.Requests()[0].title, "Open FTP file?");
     EXPECT_EQ(server.Commands().size(), before);
 }
 
