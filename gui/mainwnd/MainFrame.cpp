@@ -179,7 +179,9 @@ void CMainFrame::CreateActions()
          "Transfer every file as binary"},
         {CmdDefaultMode, "&Default", FrameIcon::Details, false, QKeySequence(),
          "Choose ASCII or binary by the file type"},
-        {CmdCut, "Cu&t", FrameIcon::Cut, true, QKeySequence::Cut,
+        // Ctrl+X only: the desktop's other Cut key, Shift+Delete, deletes
+        // for good in a file list, as in the desktop's file managers.
+        {CmdCut, "Cu&t", FrameIcon::Cut, true, QKeySequence(Qt::CTRL | Qt::Key_X),
          "Cut the selection and put it on the Clipboard"},
         {CmdCopy, "&Copy", FrameIcon::Copy, true, QKeySequence::Copy,
          "Copy the selection and put it on the Clipboard"},

@@ -65,8 +65,9 @@ TEST(MainFrameRowCommands, EnabledByTheSelectedRowAndTheShownFolder)
     for (const Case& c : serverCases) {
         SCOPED_TRACE(c.select ? c.select : "(none)");
         list->GetListCtrl()->clearSelection();
-        if (c.select)
+        if (c.select) {
             ASSERT_TRUE(list->SelectItem(c.select));
+        }
         ExpectStates(frame, c.expected);
     }
 
@@ -102,4 +103,27 @@ TEST(MainFrameRowCommands, DeleteKeyInTheMessagePaneDeletesNothing)
     EXPECT_EQ(server.Commands().size(), before);
     EXPECT_TRUE(std::filesystem::exists(server.Root() / "keep.txt"));
     EXPECT_TRUE(prompt.Requests().empty());
+}
+
+TEST(MainFrameRowCommands, ShiftDeleteInTheListDeletesForGoodAndCutsNothing)
+{
+    CTavoDoc doc;
+    CMainFrame frame(&doc);
+    frame.show();
+    const auto folder = guitest::NewScratchFolder("shift-delete");
+    MakeEntries(folder, {{"gone.txt", false, 3}});
+    CFileView* list = frame.GetFileView();
+    list->ShowLocalFolder(folder.string());
+    list->GetListCtrl()->setFocus();
+    ASSERT_TRUE(list->SelectItem("gone.txt"));
+    frame.SetActivePane(CMainFrame::Pane::List);
+
+    CScriptedPrompt prompt;
+    prompt.QueueYesNo(true);
+    QTest::keyClick(list->GetListCtrl(), Qt::Key_Delete, Qt::ShiftModifier);
+    // Not a Cut (the desktop's other Cut key), and not to the Trash.
+    EXPECT_FALSE(std::filesystem::exists(folder / "gone.txt"));
+    EXPECT_FALSE(std::filesystem::exists(guitest::DataHome() / "Trash" / "files" / "gone.txt"));
+    ASSERT_EQ(prompt.Requests().size(), 1u);
+    EXPECT_EQ(prompt.Requests()[0].text.indexOf("Trash"), -1);
 }
