@@ -107,6 +107,9 @@ CFileView::CFileView(CTavoDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(d
     m_pIcons->setModel(m_pModel);
     m_pIcons->setSelectionModel(m_pSelection);
     m_pIcons->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A click selects the whole record, as in Details: the commands read
+    // the selection by rows.
+    m_pIcons->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pIcons->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pIcons->setModelColumn(CFileListModel::ColName);
     m_pIcons->setMovement(QListView::Static);

@@ -34,10 +34,10 @@ void CMainFrame::ConnectFileCommands()
     connect(m_aActions[CmdUnixChmod], &QAction::triggered, m_pFileView, &CFileView::OnFtpUnixchmod);
     connect(m_aActions[CmdFtpGet], &QAction::triggered, m_pFileView, &CFileView::OnFtpGet);
     connect(m_aActions[CmdFtpPut], &QAction::triggered, m_pFileView, &CFileView::OnFtpPut);
-    // Delete, F2 and Alt+Return act on rows and folders: their keys work in
-    // the tree and the list only, never while the message pane or the
-    // command bar has the focus.
-    for (Command command : {CmdDelete, CmdRename, CmdProperties}) {
+    // These act on rows and folders: their keys work in the tree and the
+    // list only. In the message pane Ctrl+C copies the selected text and
+    // Delete deletes nothing; the command bar keeps its editing keys.
+    for (Command command : {CmdCut, CmdCopy, CmdPaste, CmdDelete, CmdRename, CmdProperties}) {
         QAction* action = m_aActions[command];
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         m_pFileView->addAction(action);

@@ -331,13 +331,18 @@ TEST(FileView, FourViewModesShowTheSameRowsAndSelection)
         // The selection is one for all modes.
         ASSERT_NE(view.GetSelectedItem(), nullptr);
         EXPECT_EQ(view.GetSelectedItem()->m_strName, "B.png");
-        // Hit tests find each row where the mode draws it.
+        // Hit tests find each row where the mode draws it, and a click
+        // there selects that row for the commands.
         QTRY_VERIFY_WITH_TIMEOUT(control->visualRect(control->model()->index(4, 0)).isValid(), 5000);
         for (int row = 0; row < 5; ++row) {
             const QRect rect = control->visualRect(control->model()->index(row, 0));
             const QPoint point = control->viewport()->mapTo(&view, rect.center());
             EXPECT_EQ(view.HitTest(point), row);
+            QTest::mouseClick(control->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+            ASSERT_NE(view.GetSelectedItem(), nullptr);
+            EXPECT_EQ(view.GetSelectedItem(), view.GetItem(row));
         }
+        ASSERT_TRUE(view.SelectItem("B.png"));
     }
     EXPECT_EQ(changed.count(), 4);
     // Outside the rows and outside the control.

@@ -6,6 +6,7 @@
 #include "GuiTestSupport.h"
 #include "MainFrame.h"
 #include "MsgView.h"
+#include "OleDS.h"
 #include "ScriptedPrompt.h"
 #include "TavoDoc.h"
 #include "TestFtpServer.h"
@@ -13,6 +14,8 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -78,7 +81,7 @@ TEST(MainFrameRowCommands, EnabledByTheSelectedRowAndTheShownFolder)
     ExpectStates(frame, {true, true, false, false, false});
 }
 
-TEST(MainFrameRowCommands, DeleteKeyInTheMessagePaneDeletesNothing)
+TEST(MainFrameRowCommands, KeysInTheMessagePaneActOnItsTextNotOnRows)
 {
     testbed::TestFtpServer server;
     MakeEntries(server.Root(), {{"keep.txt", false, 10}});
@@ -103,6 +106,12 @@ TEST(MainFrameRowCommands, DeleteKeyInTheMessagePaneDeletesNothing)
     EXPECT_EQ(server.Commands().size(), before);
     EXPECT_TRUE(std::filesystem::exists(server.Root() / "keep.txt"));
     EXPECT_TRUE(prompt.Requests().empty());
+
+    // Ctrl+C there copies the pane's text, not the selected row.
+    frame.GetMsgView()->selectAll();
+    QTest::keyClick(frame.GetMsgView(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
+    EXPECT_EQ(COleDS::Own(QGuiApplication::clipboard()->mimeData()), nullptr);
 }
 
 TEST(MainFrameRowCommands, ShiftDeleteInTheListDeletesForGoodAndCutsNothing)
