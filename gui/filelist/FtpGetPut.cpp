@@ -77,8 +77,14 @@ void CFileView::OnFtpGet()
     CSession* session = ShownSession(m_nFtpHandle, "get a file");
     if (!session)
         return;
-    CWaitCursor wait;
-    RunFtpGet(*session, request);
+    int rc;
+    {
+        CWaitCursor wait;
+        rc = RunFtpGet(*session, request);
+    }
+    // A failure has shown its reason; a success says where the file went.
+    if (rc == 0)
+        g_TraceLog.Message("%s copied to %s", request.m_strRemote.c_str(), request.m_strLocal.c_str());
 }
 
 void CFileView::OnFtpPut()
@@ -97,6 +103,8 @@ void CFileView::OnFtpPut()
         CWaitCursor wait;
         rc = RunFtpPut(*session, request);
     }
+    if (rc == 0)
+        g_TraceLog.Message("%s copied to %s", request.m_strLocal.c_str(), request.m_strRemote.c_str());
     // The new or longer file shows in the list when it went into the
     // folder shown.
     if (rc == 0 && RemoteFolderOf(request.m_strRemote) == FolderWithSeparator()) {
