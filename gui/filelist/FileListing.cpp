@@ -84,7 +84,10 @@ int CFileView::ShowLocalFolder(const std::string& path)
     if (!dir) {
         g_TraceLog.Trace("CFileView.ShowLocalFolder: Cannot read %s", path.c_str());
         // The place follows the tree even when it cannot be read, so that
-        // nothing meant for this folder lands in the one shown before.
+        // nothing meant for this folder lands in the one shown before; the
+        // rows of that folder go, so that no command joins one of their
+        // names to this place.
+        ClearRows();
         m_strCurPath = FullPathName(path);
         AfterListing();
         return GetItemCount();
@@ -147,9 +150,11 @@ int CFileView::ShowFtpFolder(const std::string& server, int handle, const std::s
     CDirFile listing(server);
     if (!listing.CreateDir(folder)) {
         g_TraceLog.Trace("CFileView.ShowFtpFolder: Listing %s failed", folder.c_str());
-        // The rows stay, but the place is the one asked for: the handle
-        // above already names this server, and a path of the previous place
-        // must not be used with it.
+        // The place is the one asked for: the handle above already names
+        // this server, and a path of the previous place must not be used
+        // with it. Nor may the previous place's rows: a delete would join
+        // their names to this folder.
+        ClearRows();
         m_strCurPath = folder;
         AfterListing();
         return GetItemCount();

@@ -171,9 +171,11 @@ TEST(FileView, FtpFolderThroughHint91)
     EXPECT_EQ(view->GetCurrentPath(), "/data/");
     EXPECT_EQ(frame.windowTitle(), "Directory - /data/");
 
-    // A listing that fails keeps the rows and the title.
-    EXPECT_EQ(view->ShowFtpFolder("testbed", session->GetFtpHandle(), "/no-such-folder"), 1);
-    EXPECT_EQ(RowNames(*view), std::vector<std::string>{"inner.csv"});
+    // A listing that fails keeps the title, but not the rows of the folder
+    // shown before: a command would join their names to the new place and
+    // reach other files ("/no-such-folder/inner.csv").
+    EXPECT_EQ(view->ShowFtpFolder("testbed", session->GetFtpHandle(), "/no-such-folder"), 0);
+    EXPECT_EQ(view->GetCurrentPath(), "/no-such-folder/");
     EXPECT_EQ(frame.windowTitle(), "Directory - /data/");
 
     // RefreshView lists the shown folder again, new entries included.
