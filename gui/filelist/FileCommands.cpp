@@ -71,6 +71,17 @@ void CFileView::OpenFileItem(const FileListItem& item)
         return;
     }
 
+    // A listing does not say what a link points to: a link that the
+    // server lets us enter is a folder, shown here; any other is a file.
+    if (item.m_bIsLink) {
+        CSession* session = g_GetSession(m_nFtpHandle);
+        if (session && session->Cd(path, true) == 0) {
+            g_TraceLog.Trace("CFileView.OpenFileItem: %s is a link to a folder", item.m_strName.c_str());
+            const std::string server = m_strServer;
+            ShowFtpFolder(server, m_nFtpHandle, path);
+            return;
+        }
+    }
     if (!CPrompt::AskYesNo(Q(item.m_strName), QStringLiteral("Open FTP file?")))
         return;
     CWaitCursor wait;

@@ -255,6 +255,21 @@ TEST_F(FtpCommands, OpenGoesThroughATemporaryCopyThatAFailedTransferDoesNotLeave
         setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
+TEST_F(FtpCommands, ALinkToAFolderOpensAsThatFolder)
+{
+    fs::create_directory_symlink("dir", m_server.Root() / "latest");
+    List()->RefreshView();
+    const int row = RowOf(*List(), "latest");
+    ASSERT_GE(row, 0);
+    const FileListItem link = *List()->GetItem(row);
+    EXPECT_TRUE(link.m_bIsLink);
+    CScriptedPrompt prompt;  // a question would mean it was taken for a file
+    List()->OpenFileItem(link);
+    EXPECT_TRUE(prompt.Requests().empty());
+    EXPECT_EQ(List()->GetCurrentPath(), "/latest/");
+    EXPECT_EQ(viewtest::RowNames(*List()), std::vector<std::string>{"inside.txt"});
+}
+
 TEST(FileCommands, LocalRenameDeleteAndNewFolder)
 {
     CTavoDoc doc;
