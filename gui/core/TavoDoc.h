@@ -53,6 +53,10 @@ public:
     const QString& GetTitle() const { return m_strTitle; }
     // The folder of the last copy or cut, from the tree or the list.
     std::string m_strClipSource;
+    // A drag started in this program is running (from the tree or the
+    // list), and the path of the tree folder it carries.
+    bool m_bDragging = false;
+    std::string m_strDragSource;
 
     // The FTP library's last error text, as a message.
     static void ShowLastError();

@@ -172,6 +172,12 @@ public:
     bool PasteData(const QMimeData* data, QTreeWidgetItem* target);
     bool ProcessOleObject(const QMimeData* data, QTreeWidgetItem* target, bool move);
     bool ProcessHDROP(const QMimeData* data, QTreeWidgetItem* target, bool move);
+    // Files described by another program (or our own FTP rows) as file
+    // descriptors with contents, written into `target`'s folder.
+    bool ProcessOleFG(const QMimeData* data, QTreeWidgetItem* target);
+    // The same into a folder path (with its separator) on a server
+    // (`targetHandle` > 0) or the local disk (0); the file list uses it.
+    bool ProcessDropFileContents(const QMimeData* data, const std::string& targetFolder, int targetHandle);
     // Takes the dimmed look off the item marked by the last Cut.
     void ClearCutMark();
 
