@@ -1,6 +1,7 @@
 #include "FileListModel.h"
 
 #include "IconList.h"
+#include "ListingRules.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -72,7 +73,13 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
             return row.cut ? DimmedIcon(icon) : icon;
         }
         return {};
+    case Qt::BackgroundRole:
+        if (index.row() == m_nDropRow)
+            return QApplication::palette().brush(QPalette::Active, QPalette::Highlight);
+        return {};
     case Qt::ForegroundRole:
+        if (index.row() == m_nDropRow)
+            return QApplication::palette().brush(QPalette::Active, QPalette::HighlightedText);
         if (row.cut)
             return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
         return {};
@@ -93,6 +100,8 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
         return IconOf(row);
     case IsFolderRole:
         return item.m_bIsDir != 0;
+    case DropHighlightRole:
+        return index.row() == m_nDropRow;
     default:
         return {};
     }
@@ -123,6 +132,20 @@ void CFileListModel::ClearCut()
 bool CFileListModel::IsCut(int row) const
 {
     return row >= 0 && row < Count() && m_rows[static_cast<size_t>(row)].cut;
+}
+
+void CFileListModel::SetDropHighlight(int row)
+{
+    if (row < 0 || row >= Count())
+        row = -1;
+    if (row == m_nDropRow)
+        return;
+    const int old = m_nDropRow;
+    m_nDropRow = row;
+    if (old >= 0)
+        emit dataChanged(index(old, 0), index(old, ColCount - 1));
+    if (row >= 0)
+        emit dataChanged(index(row, 0), index(row, ColCount - 1));
 }
 
 int CFileListModel::IconOf(const Row& row) const
@@ -171,7 +194,29 @@ Qt::ItemFlags CFileListModel::flags(const QModelIndex& index) const
     // clicks or keys of their own.
     if (index.column() == ColName && m_renameHandler)
         flags |= Qt::ItemIsEditable;
+    if (const FileListItem* item = Item(index.row()); item && !IsDotName(item->m_strName)) {
+        // "." and ".." are never dragged, and a drop on them would name a
+        // folder by a path that is not its own.
+        flags |= Qt::ItemIsDragEnabled;
+        if (item->m_bIsDir)
+            flags |= Qt::ItemIsDropEnabled;
+    }
     return flags;
+}
+
+QStringList CFileListModel::mimeTypes() const
+{
+    return {};
+}
+
+Qt::DropActions CFileListModel::supportedDragActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+Qt::DropActions CFileListModel::supportedDropActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
 }
 
 bool CFileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -198,6 +243,7 @@ void CFileListModel::RenameRow(int row, const std::string& name, const std::stri
 void CFileListModel::SetItems(std::vector<FileListItem> items, std::vector<int> icons)
 {
     beginResetModel();
+    m_nDropRow = -1;
     m_rows.clear();
     m_rows.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i)
@@ -210,6 +256,7 @@ void CFileListModel::Clear()
     if (m_rows.empty())
         return;
     beginResetModel();
+    m_nDropRow = -1;
     m_rows.clear();
     m_rows.shrink_to_fit();
     endResetModel();
@@ -219,6 +266,7 @@ void CFileListModel::Sort(int sortType)
 {
     if (m_rows.size() < 2)
         return;
+    SetDropHighlight(-1);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Sort a permutation, then move each record once.
     std::vector<int> order(m_rows.size());

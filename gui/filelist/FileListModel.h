@@ -17,7 +17,7 @@ class CFileListModel : public QAbstractTableModel {
 public:
     enum Column { ColName = 0, ColSize = 1, ColType = 2, ColModified = 3, ColCount = 4 };
     // Item data roles beyond Qt's own.
-    enum Role { IconIndexRole = Qt::UserRole + 1, IsFolderRole, SortKeyRole };
+    enum Role { IconIndexRole = Qt::UserRole + 1, IsFolderRole, SortKeyRole, DropHighlightRole };
 
     explicit CFileListModel(QObject* parent = nullptr);
     ~CFileListModel() override;
@@ -30,6 +30,11 @@ public:
     // The end of an in-place edit of a name: the rename handler decides,
     // and the row changes only through RenameRow once it has succeeded.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // The list builds its drag data itself (our own data source, not the
+    // toolkit's item list): no row is offered in a format of the model's.
+    QStringList mimeTypes() const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
 
     // Replaces every row; icon indexes go with the rows, one per item. An
     // index below 0 is looked up through the resolver the first time the
@@ -61,6 +66,10 @@ public:
     void SetCut(const std::vector<int>& rows);
     void ClearCut();
     bool IsCut(int row) const;
+    // The folder row a drag hovers over is drawn as the drop target; -1
+    // draws none. Any change of the rows takes the mark away.
+    void SetDropHighlight(int row);
+    int DropHighlight() const { return m_nDropRow; }
 
     // Texts of the columns, as shown.
     static QString SizeText(const FileListItem& item);
@@ -77,6 +86,7 @@ private:
     std::vector<Row> m_rows;
     std::function<int(const FileListItem&)> m_resolver;
     std::function<bool(int, const QString&)> m_renameHandler;
+    int m_nDropRow = -1;
 };
 
 // Order of two records under a sort code (0-3, 10-13): negative when `a`

@@ -149,6 +149,18 @@ CFileView::CFileView(CTavoDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(d
         [this](int row, const QString& newName) { return OnEndlabeledit(row, newName.toStdString()); });
     m_pDetails->installEventFilter(this);
     m_pIcons->installEventFilter(this);
+    // Rows are dragged out with our own data and dropped onto folder rows or
+    // the shown folder. Drag enabled also keeps a press on a selected row
+    // from narrowing the selection before a drag of several rows starts.
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_pDetails), static_cast<QAbstractItemView*>(m_pIcons)}) {
+        view->setDragEnabled(true);
+        view->setAcceptDrops(true);
+        view->viewport()->setAcceptDrops(true);
+        view->setDragDropMode(QAbstractItemView::DragDrop);
+        view->setDropIndicatorShown(false);
+    }
+    InstallDragDrop();
     // Rows look cut only while the clipboard still holds their Cut.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
         if (!m_pCutSource || COleDS::Own(QGuiApplication::clipboard()->mimeData()) != m_pCutSource) {

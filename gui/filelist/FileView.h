@@ -171,6 +171,38 @@ public:
     // The tree whose Refresh RefreshView calls; set by the main window.
     void SetDriveView(CDriveView* tree) { m_pDriveView = tree; }
 
+    // --- Drag and drop ------------------------------------------------------------
+    // Drags the selected rows, `row` among them: our data source with copy
+    // and move allowed. The list removes nothing itself; after a move the
+    // receiver has moved the files and the folder is listed again.
+    void OnBegindrag(int row);
+    // Drop-target handlers; `point` is in this widget's coordinates. The
+    // folder row under it is the target (drawn highlighted), else the shown
+    // folder. Enter and over return the effect to show: IgnoreAction for
+    // none, CopyAction, MoveAction.
+    Qt::DropAction OnDragEnter(const QMimeData* data, Qt::KeyboardModifiers keys, const QPoint& point);
+    Qt::DropAction OnDragOver(const QMimeData* data, Qt::KeyboardModifiers keys, const QPoint& point);
+    void OnDragLeave();
+    // Copies (or, with MoveAction, moves) what was dropped into the target
+    // folder through the copy engine and lists the shown folder again. True
+    // when every item arrived; a refused or failed drop is false.
+    bool OnDrop(const QMimeData* data, Qt::DropAction effect, const QPoint& point);
+    // The folder row drawn as the drop target, or -1.
+    int GetDropIndex() const { return m_nDropIndex; }
+
+private:
+    // Puts the drag settings and the drag-event forwarding on both item views.
+    void InstallDragDrop();
+    // The folder row (not "." or "..") under `point`, or -1.
+    int DropRow(const QPoint& point) const;
+    // The shown folder, or the folder of `row`, with its separator.
+    std::string DropTargetFolder(int row) const;
+    Qt::DropAction DropEffect(const QMimeData* data, Qt::KeyboardModifiers keys, const std::string& target) const;
+    // True (after the stop box) when a dropped folder would go into itself
+    // or into one of its own subfolders.
+    bool RefuseDropIntoItself(const QMimeData* data, const std::string& target, bool move) const;
+    void SetDropIndex(int row);
+
 signals:
     void viewStyleChanged(int style);
     // A listing finished (rows replaced or sorted).
