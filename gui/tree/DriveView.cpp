@@ -123,6 +123,12 @@ CDriveView::CDriveView(CTavoDoc* doc, QWidget* parent) : QTreeWidget(parent), m_
     setContextMenuPolicy(Qt::DefaultContextMenu);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
+    // Drags start and drops land through the tree's own handlers (folder
+    // items only, our own highlight and expand timer), not the item view's.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragEnabled(false);
+    setDropIndicatorShown(false);
 
     m_nExpandDelay = GetProfileInt(kSettingsSection, "ExpandTimer", 2500);
     LoadImages();

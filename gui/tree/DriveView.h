@@ -12,9 +12,12 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTreeWidget>
+#include <QVariant>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@ class QMimeData;
 struct PrivateClip;
 class CLoginDlg;
 class CServerProfile;
+class QDrag;
 class QTimer;
 
 // What a tree item stands for: the connection handle of its session (0 for
@@ -269,6 +273,64 @@ private:
     bool m_bFilling = false;  // children are being changed by the view itself
     QHash<unsigned, QTimer*> m_timers;
     std::vector<QIcon> m_images;
+
+    // --- Drag and drop ----------------------------------------------------------
+public:
+    // Drags a folder item (volumes, servers and the Trash stay put) and
+    // returns when the drag is over. Only a drop that reports a move takes
+    // the item out of the tree; a refused or failed drop leaves it.
+    void OnBegindrag(QTreeWidgetItem* item);
+    // A folder item that can be dragged.
+    bool CanDragItem(QTreeWidgetItem* item) const;
+    // The drop target's steps, as Qt's drag events run them; points are in
+    // the viewport's coordinates. Each gives the effect the cursor shows,
+    // Qt::IgnoreAction for none.
+    Qt::DropAction OnDragEnter(const QMimeData* data, Qt::KeyboardModifiers keys, const QPoint& point);
+    Qt::DropAction OnDragOver(const QMimeData* data, Qt::KeyboardModifiers keys, const QPoint& point);
+    void OnDragLeave();
+    // Carries the drop out with the effect the same rules give (kept within
+    // what the drag source allows): the effect done, or Qt::IgnoreAction
+    // when the drop was refused or failed.
+    Qt::DropAction OnDrop(const QMimeData* data, Qt::KeyboardModifiers keys, const QPoint& point,
+                          Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction);
+    // The item highlighted as the drop target, else nullptr.
+    QTreeWidgetItem* GetDropItem() const { return m_hDropItem; }
+    // What runs the drag that OnBegindrag starts and tells its effect:
+    // QDrag::exec unless replaced (tests drop where they want).
+    using DragLoop = std::function<Qt::DropAction(QDrag& drag)>;
+    void SetDragLoop(DragLoop loop) { m_dragLoop = std::move(loop); }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // The data is in a form a drop can use.
+    bool AcceptsDropFormat(const QMimeData* data) const;
+    // The folder item under the point; nullptr over nothing or a placeholder.
+    QTreeWidgetItem* DropTargetAt(const QPoint& point) const;
+    Qt::DropAction DropEffect(const QMimeData* data, Qt::KeyboardModifiers keys, QTreeWidgetItem* over) const;
+    // Moves the drop highlight (and m_hDropItem) to `item`; nullptr clears it.
+    void SetDropItem(QTreeWidgetItem* item);
+    void ScrollForDrop(QTreeWidgetItem* item);
+    void RestartExpandTimer();
+    void StopExpandTimer();
+    void OnExpandTimer();
+    QPixmap DragPixmap(QTreeWidgetItem* item) const;
+
+    // Single-shot, apart from the sessions' keep-alive timers.
+    QTimer* m_pExpandTimer = nullptr;
+    DragLoop m_dragLoop;
+    // Where the left button went down, and on which item.
+    QPoint m_dragStartPos;
+    QPersistentModelIndex m_dragStartIndex;
+    // The drop item's own colours while it is highlighted.
+    QVariant m_dropSavedBackground;
+    QVariant m_dropSavedForeground;
 };
 
 // The one folder tree; set by its constructor, cleared by its destructor.
