@@ -723,14 +723,6 @@ void CDriveView::KillSessionTimer(unsigned id)
 
 void CDriveView::OnTimer(unsigned id)
 {
-    if (id == kExpandTimerId && !m_timers.contains(id)) {
-        g_TraceLog.Trace("CDriveView.OnTimer: Begin");
-        if (m_hDropItem && m_hDropItem->childCount() > 0 && !m_hDropItem->isExpanded()) {
-            g_TraceLog.Trace("CDriveView.OnTimer: Expanding");
-            expandItem(m_hDropItem);
-        }
-        return;
-    }
     // A tick that arrives while any session waits inside the library (the
     // wait hook keeps events flowing) is skipped: the library is not
     // re-entered from inside one of its own calls, and the next tick comes.

@@ -56,10 +56,6 @@ public:
         kImageFolder = 4,
         kImageOpenFolder = 5,
     };
-    // The tree's own timer (drag auto-expansion); session timers use their
-    // connection handles and are kept apart from it.
-    static constexpr unsigned kExpandTimerId = 1;
-
     CDriveView(CTavoDoc* doc, QWidget* parent = nullptr);
     ~CDriveView() override;
 
