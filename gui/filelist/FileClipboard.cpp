@@ -110,6 +110,16 @@ COleDS* CFileView::PackForClip(bool cut)
                              item.m_strName.c_str());
     }
     auto* source = new COleDS(header, std::move(items));
+    if (header.m_nSession > 0) {
+        // The rows as file descriptors, with their sizes, for receivers
+        // that take file contents.
+        std::vector<const FileListItem*> described;
+        for (const auto& [row, item] : rows)
+            described.push_back(item);
+        CreateFileGroupDescriptor(header.m_nSession, header.m_strPath, described);
+        g_TraceLog.Trace("Call DelayRenderData");
+        source->SetFileDescriptors(g_FileDescList);
+    }
     m_pCutSource = nullptr;
     if (cut)
         m_pModel->SetCut(cutRows);

@@ -8,12 +8,17 @@
 // the tree and the list alike.
 #pragma once
 
+#include "FileDescList.h"
 #include "PrivateClip.h"
 
 #include <QMimeData>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class CRenderFolder;
+class IStream;
 
 inline constexpr const char* kMimeUriList = "text/uri-list";
 inline constexpr const char* kMimeGnomeCopiedFiles = "x-special/gnome-copied-files";
@@ -34,10 +39,37 @@ public:
     // private format offered by another process are never taken as ours.
     static const COleDS* Own(const QMimeData* data);
 
+    // --- FTP items --------------------------------------------------------
+    // Their descriptors; by default one per item, without sizes. The file
+    // list gives the ones of its rows (with sizes) at creation.
+    const CFileDescList& FileDescriptors() const { return m_descs; }
+    void SetFileDescriptors(const CFileDescList& list);
+    // A stream reading the file of descriptor `index`; nullptr (with a
+    // message) when it cannot be opened. The caller owns the reference.
+    IStream* CreateIStream(int index) const;
+
+    // Other programs take FTP items as local files: the URI list and the
+    // GNOME list are offered, and made by downloading only when asked for.
+    QStringList formats() const override;
+    bool hasFormat(const QString& mimeType) const override;
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override;
+
 private:
     void AddLocalFileLists();
+    // Downloads the items once; false (and nothing offered) when that
+    // failed or cannot be done now.
+    bool RenderLocalCopies() const;
 
     PrivateClip m_clip;
+    CFileDescList m_descs;
+    mutable std::unique_ptr<CRenderFolder> m_pFolder;
+    mutable bool m_bRendered = false;
+    mutable bool m_bRenderFailed = false;
+    mutable bool m_bRendering = false;
+    mutable QByteArray m_uriList;
+    mutable QByteArray m_gnomeList;
 };
 
 // Desktop file-list URIs for local paths: percent-encoded file:// URIs.

@@ -509,9 +509,10 @@ TEST_F(Paste, FilesOtherProgramsCopiedAndWhatTheyReadFromUs)
     EXPECT_EQ(ours->data("application/x-kde-cutselection"), "1");
     EXPECT_TRUE(List()->GetModel()->IsCut(List()->GetModel()->FindName("a b.txt")));
 
-    // An FTP selection is not a file list, neither to us nor to others yet.
+    // An FTP selection is not a file list to us (other programs get local
+    // copies, made only when they ask).
     CopyRows(Top("one"), {"one.txt"});
-    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat("text/uri-list"));
+    EXPECT_FALSE(OffersShellFileList(QGuiApplication::clipboard()->mimeData()));
     EXPECT_FALSE(List()->GetModel()->IsCut(List()->GetModel()->FindName("one.txt")));
 }
 
