@@ -3,6 +3,7 @@
 // the list and the tree copy, move and refuse alike.
 #include "FileView.h"
 
+#include "FileDescList.h"
 #include "FileListModel.h"
 #include "ListingRules.h"
 #include "OleDS.h"
@@ -34,9 +35,6 @@
 
 namespace {
 
-// Files another program (or our own FTP rows) describes, with contents.
-constexpr const char* kMimeFileDescriptors = "application/x-tavo-filegroupdescriptor";
-
 std::string WithoutTrailingSeparator(std::string path)
 {
     while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
@@ -46,7 +44,7 @@ std::string WithoutTrailingSeparator(std::string path)
 
 bool OffersDescriptors(const QMimeData* data)
 {
-    return data && data->hasFormat(QString::fromLatin1(kMimeFileDescriptors));
+    return data && data->hasFormat(QString::fromLatin1(kMimeFileGroupDescriptor));
 }
 
 bool IsAcceptableDrop(const QMimeData* data)

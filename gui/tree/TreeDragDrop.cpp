@@ -8,6 +8,7 @@
 
 #include "DriveViewText.h"
 
+#include "FileDescList.h"
 #include "FtpSession.h"
 #include "OleDS.h"
 #include "SessionRegistry.h"
@@ -31,10 +32,6 @@
 using namespace drivetree;
 
 namespace {
-
-// File descriptors with contents, as FTP items of another copy of the
-// program offer them.
-constexpr const char* kMimeFileGroupDescriptor = "application/x-tavo-filegroupdescriptor";
 
 bool OffersDescriptors(const QMimeData* data)
 {
