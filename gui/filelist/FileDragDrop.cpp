@@ -188,7 +188,13 @@ protected:
             return true;
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
-            const Qt::DropAction action = drop->dropAction();
+            // The effect by the rules and the keys held at the drop, as while
+            // hovering; the toolkit proposes the drag's default (copy)
+            // whenever no key is held.
+            Qt::DropAction action = m_pView->OnDragOver(drop->mimeData(), drop->modifiers(), Map(viewport, drop));
+            if (!(drop->possibleActions() & action))
+                action = (drop->possibleActions() & Qt::CopyAction) && action != Qt::IgnoreAction ? Qt::CopyAction
+                                                                                                   : Qt::IgnoreAction;
             // A refused or failed drop reports no action, so the source
             // deletes nothing.
             if (m_pView->OnDrop(drop->mimeData(), action, Map(viewport, drop))) {
