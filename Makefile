@@ -1,4 +1,4 @@
-# Entry points: make run, make test, make asan, make fuzz, make bench, make bench-paste, make demo.
+# Entry points: make run, make test, make install, make asan, make fuzz, make bench, make bench-paste, make demo.
 # Every target first installs what is missing, so a fresh Debian 12 machine
 # with git and make is enough.
 
@@ -6,12 +6,14 @@ JOBS      := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN := -G Ninja
 WERROR    := $(if $(CI),ON,OFF)
 FUZZ_SECONDS ?= 60
+# make install PREFIX=... DESTDIR=...
+PREFIX    ?= /usr/local
 
 # Let ccache hit across clones in other folders (CI builds a fresh clone).
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 
-.PHONY: all deps build test run asan fuzz bench bench-paste demo clean
+.PHONY: all deps build test install run asan fuzz bench bench-paste demo clean
 
 all: build
 
@@ -26,6 +28,11 @@ build: deps build/build.ninja
 
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# Tavo and marlo to bin, netvo32 and Marlo32 to lib (the programs find them
+# relative to themselves), headers, desktop entry, icon and manual page.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 
 run: build
 	@if [ -x build/gui/Tavo ]; then \
@@ -69,7 +76,7 @@ bench-paste: build
 
 # Runs examples/tutorial.txt with marlo against a local test server.
 demo: build
-	examples/run-demo build/runner/marlo
+	examples/run-demo build/gui/marlo
 
 clean:
 	rm -rf build build-asan build-fuzz
