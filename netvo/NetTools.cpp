@@ -58,17 +58,21 @@ netvo::Fd IcmpSocket(int family, bool& raw)
     return netvo::Fd(fd);
 }
 
-bool Ping(const Address& target, netvo::Op& op)
+// One echo request to `target`, waiting for its reply until `deadline`.
+// 0 when it came; else a negative code with the reason in the last error.
+int Ping(const Address& target, netvo::Op::Clock::time_point deadline, netvo::Op& op)
 {
     bool raw = false;
     netvo::Fd fd = IcmpSocket(target.Family(), raw);
-    if (!fd.Valid())
-        return false;
+    if (!fd.Valid()) {
+        if (errno == EPERM || errno == EACCES)
+            return netvo::SetLastError(NETVO_E_REFUSED, "this system does not allow this user to send pings");
+        return netvo::SetLastError(NETVO_E_INTERNAL, std::string("no ping socket: ") + std::strerror(errno));
+    }
     const bool v4 = target.Family() == AF_INET;
     const uint16_t id = static_cast<uint16_t>(::getpid() & 0xffff);
     static std::atomic<uint16_t> s_sequence{1};
     const uint16_t seq = s_sequence++;
-    const auto deadline = netvo::Op::Clock::now() + op.Timeout();
     unsigned char packet[64] = {};
     packet[0] = v4 ? ICMP_ECHO : ICMP6_ECHO_REQUEST;
     std::memcpy(packet + 4, &id, 2);
@@ -80,19 +84,23 @@ bool Ping(const Address& target, netvo::Op& op)
     }
     if (::sendto(fd.Get(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&target.storage),
                  target.length) < 0)
-        return false;
+        return netvo::SetLastError(NETVO_E_CONNECT, std::string("cannot send to ") + target.Host() + ": " +
+                                                        std::strerror(errno));
+    const std::string noAnswer = "no answer from " + target.Host() + " in time";
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - netvo::Op::Clock::now());
-        if (left.count() <= 0 || op.WaitFd(fd.Get(), POLLIN, left) != 0)
-            return false;
+        if (left.count() <= 0)
+            return netvo::SetLastError(NETVO_E_TIMEOUT, noAnswer);
+        if (int rc = op.WaitFd(fd.Get(), POLLIN, left); rc != 0)
+            return netvo::SetLastError(rc, rc == NETVO_E_ABORTED ? "cancelled" : noAnswer);
         unsigned char reply[1500];
         ssize_t n = ::recv(fd.Get(), reply, sizeof reply, 0);
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return false;  // e.g. the host is unreachable: no reply will come
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)  // no reply will come
+            return netvo::SetLastError(NETVO_E_CONNECT, target.Host() + ": " + std::strerror(errno));
         if (n <= 0) {
             // Woken with nothing to read: do not spin on it.
-            if (op.Nap() != 0)
-                return false;
+            if (int rc = op.Nap(); rc != 0)
+                return netvo::SetLastError(rc, rc == NETVO_E_ABORTED ? "cancelled" : noAnswer);
             continue;
         }
         size_t offset = 0;
@@ -108,7 +116,18 @@ bool Ping(const Address& target, netvo::Op& op)
         // number is ours either way.
         if (std::memcmp(icmp + 6, &seq, 2) != 0 || (raw && std::memcmp(icmp + 4, &id, 2) != 0))
             continue;
-        return true;
+        return 0;
+    }
+}
+
+// The reason a name lookup failed, for the last error.
+int ResolveFailed(int rc, const std::string& host)
+{
+    switch (rc) {
+    case NETVO_E_RESOLVE: return netvo::SetLastError(rc, "the host name " + host + " is not known");
+    case NETVO_E_TIMEOUT: return netvo::SetLastError(rc, "no answer from the name service in time");
+    case NETVO_E_ABORTED: return netvo::SetLastError(rc, "cancelled");
+    default: return netvo::SetLastError(rc, netvo::ResultText(rc));
     }
 }
 
@@ -143,20 +162,23 @@ NETVO_API int f_GetMyIpAddress(char* buf, int size)
 NETVO_API int f_GetIpAddress(const char* host, char* buf, int size)
 {
     try {
+        netvo::SetLastError(0, "");
         if (buf && size > 0)
             buf[0] = '\0';
         if (!host || !*host || !buf || size <= 0)
-            return NETVO_E_BADARG;
+            return netvo::SetLastError(NETVO_E_BADARG, "no host name given");
         netvo::Op op(0, false, 0);
         std::vector<Address> addresses;
         int rc = netvo::Resolve(host, 21, op, addresses);
         if (rc != 0)
-            return rc;
+            return ResolveFailed(rc, host);
         for (int family : {AF_INET, AF_INET6})
             for (const Address& a : addresses)
-                if (a.Family() == family)
-                    return CopyOut(a.Host(), buf, size);
-        return NETVO_E_RESOLVE;
+                if (a.Family() == family) {
+                    rc = CopyOut(a.Host(), buf, size);
+                    return rc == 0 ? 0 : netvo::SetLastError(rc, "the address " + a.Host() + " does not fit");
+                }
+        return ResolveFailed(NETVO_E_RESOLVE, host);
     } catch (...) {
         return NETVO_E_INTERNAL;
     }
@@ -165,17 +187,25 @@ NETVO_API int f_GetIpAddress(const char* host, char* buf, int size)
 NETVO_API int f_QuickPing(const char* host, int milliseconds)
 {
     try {
-        if (!host || !*host || milliseconds <= 0)
-            return 0;
+        netvo::SetLastError(0, "");
+        if (!host || !*host)
+            return netvo::SetLastError(0, "no host given");
+        if (milliseconds <= 0)
+            return netvo::SetLastError(0, "no time to wait for an answer");
+        // The whole call, name lookup included, keeps to the caller's time.
         netvo::Op op(0, false, std::chrono::milliseconds(milliseconds));
+        const auto deadline = netvo::Op::Clock::now() + op.Timeout();
         std::vector<Address> addresses;
         std::string name = host;
         if (name.size() > 2 && name.front() == '[' && name.back() == ']')
             name = name.substr(1, name.size() - 2);
-        if (netvo::Resolve(name, 0, op, addresses) != 0 || addresses.empty())
+        if (int rc = netvo::Resolve(name, 0, op, addresses); rc != 0) {
+            ResolveFailed(rc, name);
             return 0;
-        return Ping(addresses.front(), op) ? 1 : 0;
+        }
+        return Ping(addresses.front(), deadline, op) == 0 ? 1 : 0;
     } catch (...) {
+        netvo::SetLastError(0, "internal error");
         return 0;
     }
 }

@@ -209,7 +209,10 @@ NETVO_API int f_deletefile(const char* path);
  * not fit is a failure, never a truncated address). */
 NETVO_API int f_GetMyIpAddress(char* buf, int size);
 NETVO_API int f_GetIpAddress(const char* host, char* buf, int size);
-/* Nonzero when the host answered an ICMP echo within the time. */
+/* Nonzero when the host answered an ICMP echo within the time, which bounds
+ * the name lookup too. After a failure of f_GetIpAddress or f_QuickPing,
+ * ftp_lasterror names the reason (unknown name, no answer, pings not
+ * allowed for this user, ...). */
 NETVO_API int f_QuickPing(const char* host, int milliseconds);
 
 #ifdef __cplusplus
