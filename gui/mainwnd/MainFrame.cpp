@@ -5,6 +5,7 @@
 #include "FileView.h"
 #include "FrameIcons.h"
 #include "MsgView.h"
+#include "NetTools.h"
 #include "SessionTypes.h"
 #include "Settings.h"
 #include "TavoDoc.h"
@@ -362,6 +363,12 @@ void CMainFrame::CreateMenus()
     connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateEditStates);
     connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateFileStates);
     connect(ftp, &QMenu::aboutToShow, this, &CMainFrame::UpdateFileStates);
+
+    // Network tests that stand apart from the FTP sessions.
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("T&ools"));
+    tools->addAction(QStringLiteral("&Ping"), this, [this] { ShowQuickPing(this); });
+    tools->addAction(QStringLiteral("IP &Resolve"), this, [this] { ShowResolveIp(this); });
+    tools->addAction(QStringLiteral("&My IP"), this, [this] { ShowMyIp(this); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(m_aActions[CmdAbout]);
