@@ -4,6 +4,7 @@
 
 #include "FileView.h"
 #include "FrameIcons.h"
+#include "HttpGetDlg.h"
 #include "MsgView.h"
 #include "NetTools.h"
 #include "SessionTypes.h"
@@ -309,6 +310,7 @@ void CMainFrame::CreateMenus()
     newMenu->addAction(m_aActions[CmdNewFolder]);
     file->addAction(m_aActions[CmdNewLogin]);
     file->addAction(m_aActions[CmdCloseServer]);
+    file->addAction(QStringLiteral("&Get Http File"), this, [this] { ShowHttpGetDialog(this); });
     file->addSeparator();
     file->addAction(m_aActions[CmdOpen]);
     file->addAction(m_aActions[CmdRename]);
