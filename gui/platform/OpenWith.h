@@ -1,7 +1,9 @@
 // "Open With": a chooser over the applications that the desktop registers
 // for a local file's content type, and the launch of the chosen one on the
-// file. GIO stays inside OpenWith.cpp.
+// file.
 #pragma once
+
+#include "ShellGio.h"
 
 #include <QDialog>
 #include <QString>
@@ -9,21 +11,6 @@
 #include <vector>
 
 class QListWidget;
-
-struct OpenWithApplication {
-    QString id;        // desktop file id, e.g. "org.gnome.TextEditor.desktop"
-    QString name;      // display name
-    QString iconName;  // theme icon name or file path; may be empty
-};
-
-// The content type of a local file, judged by its name and its first bytes;
-// "application/octet-stream" when neither tells.
-QString OpenWithContentType(const QString& path);
-// The applications registered for the content type, the default one first.
-std::vector<OpenWithApplication> OpenWithApplications(const QString& contentType);
-// Starts the application with the file. True on success; otherwise false
-// and the reason in `error`.
-bool OpenWithLaunch(const QString& applicationId, const QString& path, QString* error);
 
 class COpenWithDlg : public QDialog {
     Q_OBJECT
@@ -34,7 +21,7 @@ public:
 
     const QString& GetPath() const { return m_strPath; }
     const QString& GetContentType() const { return m_strType; }
-    const std::vector<OpenWithApplication>& GetApplications() const { return m_aApps; }
+    const std::vector<ShellApplication>& GetApplications() const { return m_aApps; }
     // Row of the chosen application, or -1.
     int GetChoice() const;
     void SetChoice(int row);
@@ -45,7 +32,7 @@ public:
 private:
     QString m_strPath;
     QString m_strType;
-    std::vector<OpenWithApplication> m_aApps;
+    std::vector<ShellApplication> m_aApps;
     QListWidget* m_pList = nullptr;
 };
 

@@ -85,6 +85,23 @@ QString ShellContentTypeForName(const QString& fileName)
     return result;
 }
 
+QString ShellContentTypeForFile(const QString& path)
+{
+    // Enough of the file's start for the desktop's content sniffing.
+    constexpr qint64 kSniffBytes = 4096;
+    QByteArray head;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        head = file.read(kSniffBytes);
+    const QByteArray name = QFile::encodeName(path);
+    gboolean uncertain = FALSE;
+    gchar* type = g_content_type_guess(name.constData(), reinterpret_cast<const guchar*>(head.constData()),
+                                       static_cast<gsize>(head.size()), &uncertain);
+    const QString result = FromUtf8(type);
+    g_free(type);
+    return result.isEmpty() ? QStringLiteral("application/octet-stream") : result;
+}
+
 std::vector<ShellApplication> ShellApplicationsForType(const QString& contentType)
 {
     std::vector<ShellApplication> apps;

@@ -23,6 +23,9 @@ struct ShellLauncher {
 // The content type of a file by its name alone (no disk access); empty when
 // the name does not tell.
 QString ShellContentTypeForName(const QString& fileName);
+// The content type of a local file by its name and its first bytes;
+// "application/octet-stream" when neither tells.
+QString ShellContentTypeForFile(const QString& path);
 // The applications registered for the content type, the default one first.
 std::vector<ShellApplication> ShellApplicationsForType(const QString& contentType);
 // A .desktop launcher file.
