@@ -12,13 +12,6 @@
 
 namespace {
 
-QLineEdit* ReadOnlyField(QWidget* parent)
-{
-    auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
-    return field;
-}
-
 // Reads on until the entry named exactly `name`; its line in `line`.
 bool FindEntry(CDirFile& dir, const std::string& name, std::string& line)
 {
@@ -34,17 +27,7 @@ bool FindEntry(CDirFile& dir, const std::string& name, std::string& line)
 
 CFileP1::CFileP1(QWidget* parent) : QWidget(parent)
 {
-    m_pSize = ReadOnlyField(this);
-    m_pName = ReadOnlyField(this);
-    m_pDate = ReadOnlyField(this);
-    m_pIsFolder = ReadOnlyField(this);
-    m_pFolder = ReadOnlyField(this);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Filename:"), m_pName);
-    form->addRow(QStringLiteral("File Size:"), m_pSize);
-    form->addRow(QStringLiteral("FileDate:"), m_pDate);
-    form->addRow(QStringLiteral("Is a Folder?"), m_pIsFolder);
-    form->addRow(QStringLiteral("Location:"), m_pFolder);
+    QFormLayout* form = FileFactsForm(this, m_pName, m_pSize, m_pDate, m_pIsFolder, m_pFolder);
     auto* listingBox = new QGroupBox(QStringLiteral("Listing"), this);
     m_pListing = ReadOnlyField(listingBox);
     auto* listingLayout = new QVBoxLayout(listingBox);

@@ -16,30 +16,9 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace {
-
-QLineEdit* ReadOnlyField(QWidget* parent)
-{
-    auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
-    return field;
-}
-
-}  // namespace
-
 CFileP2::CFileP2(QWidget* parent) : QWidget(parent)
 {
-    m_pSize = ReadOnlyField(this);
-    m_pName = ReadOnlyField(this);
-    m_pDate = ReadOnlyField(this);
-    m_pIsFolder = ReadOnlyField(this);
-    m_pFolder = ReadOnlyField(this);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Filename:"), m_pName);
-    form->addRow(QStringLiteral("File Size:"), m_pSize);
-    form->addRow(QStringLiteral("FileDate:"), m_pDate);
-    form->addRow(QStringLiteral("Is a Folder?"), m_pIsFolder);
-    form->addRow(QStringLiteral("Location:"), m_pFolder);
+    QFormLayout* form = FileFactsForm(this, m_pName, m_pSize, m_pDate, m_pIsFolder, m_pFolder);
 
     auto* attributes = new QGroupBox(QStringLiteral("Attributes"), this);
     m_pReadOnly = new QCheckBox(QStringLiteral("Read-Only"), attributes);

@@ -4,6 +4,8 @@
 #include "TraceLog.h"
 
 #include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -117,4 +119,28 @@ void FileProperties(QWidget* parent, int handle, const std::string& name, const 
         Runner()(sheet);
     else
         sheet.exec();
+}
+
+QLineEdit* ReadOnlyField(QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setReadOnly(true);
+    return field;
+}
+
+QFormLayout* FileFactsForm(QWidget* page, QLineEdit*& name, QLineEdit*& size, QLineEdit*& date,
+                           QLineEdit*& isFolder, QLineEdit*& folder)
+{
+    name = ReadOnlyField(page);
+    size = ReadOnlyField(page);
+    date = ReadOnlyField(page);
+    isFolder = ReadOnlyField(page);
+    folder = ReadOnlyField(page);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Filename:"), name);
+    form->addRow(QStringLiteral("File Size:"), size);
+    form->addRow(QStringLiteral("FileDate:"), date);
+    form->addRow(QStringLiteral("Is a Folder?"), isFolder);
+    form->addRow(QStringLiteral("Location:"), folder);
+    return form;
 }

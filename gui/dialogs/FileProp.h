@@ -24,6 +24,7 @@ class CFileP2;
 class CFileP3;
 class QCheckBox;
 class QLabel;
+class QFormLayout;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -76,6 +77,12 @@ private:
 };
 
 // "General" page of a server item, read-only.
+// Both General pages: a read-only field, and the five facts every item
+// shows, added to a new form of `page` in the order the pages show them.
+QLineEdit* ReadOnlyField(QWidget* parent);
+QFormLayout* FileFactsForm(QWidget* page, QLineEdit*& name, QLineEdit*& size, QLineEdit*& date,
+                           QLineEdit*& isFolder, QLineEdit*& folder);
+
 class CFileP1 : public QWidget {
     Q_OBJECT
 
