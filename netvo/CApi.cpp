@@ -436,6 +436,17 @@ NETVO_API int ftp_ls(int handle, const char* remote, const char* localFile)
     return WithSession(handle, [&](Session& s) { return ListToFile(s, ListKind::Names, remote, localFile); });
 }
 
+// TODO(mlsd): machine-readable listings.
+NETVO_API int ftp_hasmlsd(int handle)
+{
+    return WithAnySession(handle, [](Session&) { return 0; });
+}
+
+NETVO_API int ftp_mlsd(int handle, const char* /*remote*/, const char* /*localFile*/)
+{
+    return WithSession(handle, [](Session& s) { return s.Fail(NETVO_E_STATE, "MLSD"); });
+}
+
 NETVO_API int ftp_mget(int handle, const char* pattern)
 {
     return WithSession(handle, [&](Session& s) { return MultiGet(s, pattern); });
@@ -511,3 +522,28 @@ NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int
 }
 
 }  // extern "C"
+
+// TODO(tls): security modes and certificates.
+NETVO_API int ftp_opensecure(const char* host, int port, int security)
+{
+    return security == NETVO_SECURE_IMPLICIT ? Guarded(NETVO_E_TLS, "TLS is not built yet") : Open(host, port);
+}
+
+NETVO_API int ftp_setsecurity(int handle, int security)
+{
+    return WithAnySession(handle, [&](Session& s) {
+        return security == NETVO_SECURE_NONE || security == NETVO_SECURE_AUTO ? 0 : s.Fail(NETVO_E_TLS, "AUTH TLS");
+    });
+}
+
+NETVO_API int ftp_negotiatesecurity(int handle)
+{
+    return WithSession(handle, [](Session&) { return 0; });
+}
+
+NETVO_API int ftp_getsecurity(int handle)
+{
+    return WithAnySession(handle, [](Session&) { return 0; });
+}
+
+NETVO_API void netvo_setcerthook(netvo_certhook, void*) {}

@@ -28,6 +28,8 @@ const char* ResultText(int code)
     case NETVO_E_STATE: return "wrong state for this call";
     case NETVO_E_NOMATCH: return "no file matched";
     case NETVO_E_INTERNAL: return "internal error";
+    case NETVO_E_TLS: return "TLS failed or was refused";
+    case NETVO_E_CERTIFICATE: return "the server's certificate is not trusted";
     default: break;
     }
     std::snprintf(t_codeText, sizeof t_codeText, code > 0 ? "server reply %d" : "error %d", code);

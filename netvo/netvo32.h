@@ -71,7 +71,9 @@ enum netvo_result {
     NETVO_E_REFUSED = -13,     /* the server refused the connection (421 ...) */
     NETVO_E_STATE = -14,       /* wrong state (stream open / none open) */
     NETVO_E_NOMATCH = -15,     /* no local file matched the pattern */
-    NETVO_E_INTERNAL = -16     /* out of memory or internal error */
+    NETVO_E_INTERNAL = -16,    /* out of memory or internal error */
+    NETVO_E_TLS = -17,         /* TLS required but refused, or TLS failed */
+    NETVO_E_CERTIFICATE = -18  /* the server's certificate was not trusted */
 };
 
 /* Text for a result code (also for server codes: "server reply 550"). */
@@ -191,6 +193,78 @@ NETVO_API int ftp_closewrite(int handle);
 NETVO_API long long ftp_GetFileSize(int handle, const char* remote); /* 0 on failure */
 /* Fills buf with YYYYMMDDhhmmss (needs 15 bytes); format is reserved. */
 NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int size, const char* format);
+
+/* Security (FTP over TLS, OpenSSL). TLS 1.2 or newer on the control
+ * connection and, with PROT P, on every data connection; a data connection
+ * resumes the control connection's TLS session (servers may insist on it).
+ *
+ * The mode is chosen per handle before login:
+ *  - NETVO_SECURE_NONE: plain FTP.
+ *  - NETVO_SECURE_AUTO (the default of every handle): AUTH TLS; when the
+ *    server refuses it (4xx/5xx), the login goes on in clear text.
+ *  - NETVO_SECURE_EXPLICIT: AUTH TLS, and the login fails with NETVO_E_TLS
+ *    when the server refuses it.
+ *  - NETVO_SECURE_IMPLICIT: TLS from the first byte (usually port 990);
+ *    only through ftp_opensecure, as it must be known before the greeting.
+ *
+ * A certificate is accepted silently only when the system's CA store
+ * verifies its chain and it names the host (DNS name or IP address). Else
+ * it is accepted when "host:port fingerprint" is a line of the trusted file
+ * ($XDG_CONFIG_HOME/Brenmar/trusted-certs, ~/.config when unset); else the
+ * certificate hook decides; without a hook the login fails with
+ * NETVO_E_CERTIFICATE and ftp_lasterror names the reason and the
+ * fingerprint. */
+enum netvo_security {
+    NETVO_SECURE_NONE = 0,
+    NETVO_SECURE_AUTO = 1,
+    NETVO_SECURE_EXPLICIT = 2,
+    NETVO_SECURE_IMPLICIT = 3
+};
+
+/* Opens like ftp_openport with a security mode; port 0 means 21, or 990 for
+ * NETVO_SECURE_IMPLICIT. Returns a handle > 0 or a negative result code. */
+NETVO_API int ftp_opensecure(const char* host, int port, int security);
+/* Sets the mode for the next login (NONE, AUTO or EXPLICIT; IMPLICIT and
+ * changes after TLS has started fail with NETVO_E_STATE). */
+NETVO_API int ftp_setsecurity(int handle, int security);
+/* Runs the TLS negotiation of the handle's mode now (ftp_relogin does it
+ * itself when it has not run): 0 when the connection is encrypted, or when
+ * in AUTO mode the server offers no TLS (ftp_getsecurity then gives 0), so
+ * that a caller can warn before a password goes out in clear text. */
+NETVO_API int ftp_negotiatesecurity(int handle);
+/* 0: plain; 1: control connection encrypted, data in clear (PROT C);
+ * 2: control and data connections encrypted. Negative for a bad handle. */
+NETVO_API int ftp_getsecurity(int handle);
+
+/* What the certificate hook is shown. All texts are UTF-8, never NULL. */
+typedef struct netvo_certinfo {
+    const char* host;         /* as the user gave it */
+    int port;
+    int verified;             /* 1: chain verified by the CA store */
+    int hostmatch;            /* 1: the certificate names the host */
+    const char* reason;       /* why it is not trusted ("self-signed certificate") */
+    const char* fingerprint;  /* SHA-256, "AB:CD:...", 95 characters */
+    const char* subject;      /* one line, "CN=ftp.example.org, O=..." */
+    const char* issuer;
+    const char* notbefore;    /* "2026-12-09 10:00:00 UTC" */
+    const char* notafter;
+} netvo_certinfo;
+
+enum netvo_certanswer {
+    NETVO_CERT_REJECT = 0,
+    NETVO_CERT_ACCEPT_ONCE = 1,   /* for this connection only */
+    NETVO_CERT_ACCEPT_ALWAYS = 2  /* and adds it to the trusted file */
+};
+/* Called, on the thread of the login, for a certificate that is neither
+ * verified nor in the trusted file. One hook per process; NULL removes it. */
+typedef int (*netvo_certhook)(int handle, const netvo_certinfo* info, void* context);
+NETVO_API void netvo_setcerthook(netvo_certhook hook, void* context);
+
+/* Machine-readable listings (MLSD). ftp_hasmlsd: 1 when the server's FEAT
+ * listed MLST (known after login), else 0. ftp_mlsd writes the MLSD lines
+ * ("facts; name", LF line ends) into localFile, bounded like ftp_dir. */
+NETVO_API int ftp_hasmlsd(int handle);
+NETVO_API int ftp_mlsd(int handle, const char* remote, const char* localFile);
 
 /* Local helpers (no handle). */
 #define NETVO_FATTR_MISSING (-1)
