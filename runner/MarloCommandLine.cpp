@@ -7,6 +7,10 @@ MarloCommandLine ParseMarloCommandLine(int argc, const char* const* argv)
     MarloCommandLine line;
     line.program = argc > 0 && argv[0] != nullptr ? argv[0] : "marlo";
     int first = 1;
+    while (argc > first && argv[first] != nullptr && std::string_view(argv[first]) == "--trust-new-certs") {
+        line.trustNewCerts = true;
+        ++first;
+    }
     if (argc > first && std::string_view(argv[first]) == "--")
         ++first;
     else if (argc > first && (std::string_view(argv[first]) == "--help" || std::string_view(argv[first]) == "-h"))

@@ -58,6 +58,7 @@ const CScriptEngine::Statement CScriptEngine::kFtpStatements[] = {
     {tok::FileDateTime, &CScriptEngine::ExecFiledatetime},
     {tok::Pwd, &CScriptEngine::ExecPwd},
     {tok::DataPort, &CScriptEngine::ExecLocalDataPort},
+    {tok::Secure, &CScriptEngine::ExecSecure},
 };
 
 namespace {

@@ -197,6 +197,7 @@ private:
     int ExecFiledatetime(CScriptValue& value);
     int ExecPwd(CScriptValue& value);
     int ExecLocalDataPort(CScriptValue& value);
+    int ExecSecure(CScriptValue& value);
 
     std::intptr_t m_nUserData = 0;
     ScriptEchoCallback m_pfnClientEcho;

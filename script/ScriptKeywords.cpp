@@ -75,6 +75,7 @@ constexpr ScriptKeyword kKeywords[] = {
     {"clear", tok::Clear},
     {"pwd", tok::Pwd},
     {"dataport", tok::DataPort},
+    {"secure", tok::Secure},
     {"test", tok::Test},
 };
 

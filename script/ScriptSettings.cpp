@@ -7,6 +7,8 @@
 
 #include <netvo32.h>
 
+#include <cctype>
+
 // passive and active leave the value untouched. The session records the mode
 // so that a rebuilt connection gets it again.
 int CScriptEngine::ExecPassive(CScriptValue&)
@@ -21,6 +23,30 @@ int CScriptEngine::ExecActive(CScriptValue&)
     const int code = m_pCurSession->SetPassive(0);
     ReportResult("ExecuteLine", "active", code);
     return code;
+}
+
+// secure off|auto|explicit|implicit: the encryption of the session's next
+// login. The mode names are plain words rather than keywords, so that no
+// script that uses them as names or texts changes its meaning.
+int CScriptEngine::ExecSecure(CScriptValue& value)
+{
+    g_TraceLog.Trace("ExecSecure: Begin");
+    const std::int32_t token = m_Tokenizer.GetNextToken();
+    std::string word = token == tok::Off ? std::string("off") : m_Tokenizer.GetText();
+    for (char& c : word)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    int mode = -1;
+    if (token == tok::Off)
+        mode = NETVO_SECURE_NONE;
+    else if (token == tok::String && word == "auto")
+        mode = NETVO_SECURE_AUTO;
+    else if (token == tok::String && word == "explicit")
+        mode = NETVO_SECURE_EXPLICIT;
+    else if (token == tok::String && word == "implicit")
+        mode = NETVO_SECURE_IMPLICIT;
+    const int code = mode < 0 ? SyntaxError("Secure", "[off | auto | explicit | implicit]", m_Tokenizer.GetText())
+                              : m_pCurSession->SetSecurity(mode);
+    return EndStatement(value, "ExecSecure", "Secure", code);
 }
 
 // statusbox on|off: the library then reports the transfer progress of this

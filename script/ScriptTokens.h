@@ -98,6 +98,7 @@ enum : std::int32_t {
     Clear = 732,
     Pwd = 733,
     DataPort = 734,
+    Secure = 735,
     Test = 800,
 };
 

@@ -56,6 +56,10 @@ public:
     int SetReceiveTimeout(int seconds);
     int SetStatusBox(bool flag);
     int SetLocalPath(const std::string& path);
+    // The encryption the next login asks for (a NETVO_SECURE_* mode).
+    int SetSecurity(int mode);
+    // 0 plain, 1 commands encrypted, 2 commands and data encrypted.
+    int GetSecurityState();
     int IsAsciiFile(const std::string& name) const;
 
     // --- Folders and files --------------------------------------------------
@@ -126,6 +130,9 @@ public:
     bool m_bClosing = false;            // the tree entry is being emptied
     int m_nOSType = OsUnknown;
     bool m_bPassive = false;
+    // Explicit TLS when the server offers it: passwords then never go out
+    // in clear text, and servers without TLS still work.
+    int m_nSecurity = 1;                // NETVO_SECURE_AUTO
     int m_nSleep = 0;                   // copy of the script's retry rule
     int m_nRetry = 0;
     bool m_bRetry = false;

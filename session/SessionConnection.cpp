@@ -7,6 +7,8 @@
 
 #include <netvo32.h>
 
+#include <algorithm>
+
 using session_detail::BusyCall;
 using session_detail::Now;
 
@@ -22,7 +24,51 @@ void EchoLogin(const std::string& userLine, const std::string& account)
         EchoCommand("ACCT ****");
 }
 
+// Opens the connection in the session's security mode and runs the TLS
+// negotiation before anything else is said, so that the user learns
+// whether the password is about to go out in clear text.
+int OpenSecured(const std::string& host, bool usePort, int port, int security)
+{
+    if (security == NETVO_SECURE_IMPLICIT)
+        return ftp_opensecure(host.c_str(), usePort ? port : 0, security);
+    const int handle = usePort ? ftp_openport(host.c_str(), port) : ftp_open(host.c_str());
+    if (handle <= 0)
+        return handle;
+    int cc = ftp_setsecurity(handle, security);
+    if (cc == 0)
+        cc = ftp_negotiatesecurity(handle);
+    if (cc != 0) {
+        // Keep the negotiation's reason: releasing the handle must not
+        // replace it.
+        char reason[1024] = "";
+        ftp_lasterror(reason, sizeof reason);
+        netvo_release(handle);
+        g_TraceLog.Trace("OpenSecured: %s", reason);
+        return cc < 0 ? cc : NETVO_E_TLS;
+    }
+    return handle;
+}
+
+void WarnIfClear(int handle, const std::string& host)
+{
+    if (ftp_getsecurity(handle) == 0)
+        g_TraceLog.Warning("%s offers no encryption: the password goes out in clear text.", host.c_str());
+}
+
 }  // namespace
+
+int CSession::SetSecurity(int mode)
+{
+    if (mode < NETVO_SECURE_NONE || mode > NETVO_SECURE_IMPLICIT)
+        return NETVO_E_BADARG;
+    m_nSecurity = mode;
+    return 0;
+}
+
+int CSession::GetSecurityState()
+{
+    return m_nFtpHandle > 0 ? std::max(0, ftp_getsecurity(m_nFtpHandle)) : 0;
+}
 
 int CSession::Login(const std::string& host, const std::string& user, const std::string& password,
                     const std::string& account, bool bNoSave, bool bPassive)
@@ -36,7 +82,7 @@ int CSession::Login(const std::string& host, const std::string& user, const std:
     m_strLoginReply.clear();
 
     const int handle = BusyCall(*this, [&] {
-        return m_bUsePort ? ftp_openport(host.c_str(), m_nPort) : ftp_open(host.c_str());
+        return OpenSecured(host, m_bUsePort, m_nPort, m_nSecurity);
     });
     int result = kSessionFailed;
     if (handle <= 0) {
@@ -46,6 +92,7 @@ int CSession::Login(const std::string& host, const std::string& user, const std:
         m_nFtpHandle = handle;
         m_tConnected = Now();
         m_tLastCheck = m_tConnected;
+        WarnIfClear(handle, host);
         EchoLogin("USER " + user, account);
         const int cc = BusyCall(*this, [&] {
             return ftp_relogin(handle, user.c_str(), password.c_str(), account.c_str());

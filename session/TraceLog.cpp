@@ -66,6 +66,20 @@ void CTraceLog::Message(const char* format, ...)
     Output(line);
 }
 
+void CTraceLog::Warning(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const std::string text = "Warning: " + FormatTextV(format, args);
+    va_end(args);
+    if (m_pfnOutput == nullptr)
+        std::fprintf(stderr, "%s\n", text.c_str());
+    std::string line = text;
+    EndWithCrLf(line);
+    Output(line);
+    AppendToLogFile(line);
+}
+
 void CTraceLog::LogAppend(const char* format, ...)
 {
     if (m_nLogFile == 0)

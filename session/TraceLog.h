@@ -30,6 +30,10 @@ public:
     void Trace(const char* format, ...) TRACELOG_PRINTF(2, 3);
     // A line the user always sees (unless messages are off); never logged.
     void Message(const char* format, ...) TRACELOG_PRINTF(2, 3);
+    // A risk the user must hear of even in an unattended run ("Warning: "
+    // first): to the output like a message, or, when no host installed
+    // one (the console runner), to standard error; also to the log file.
+    void Warning(const char* format, ...) TRACELOG_PRINTF(2, 3);
     // Raw text to the log file only.
     void LogAppend(const char* format, ...) TRACELOG_PRINTF(2, 3);
 

@@ -15,6 +15,11 @@ namespace {
 // "DataMode" said (their login dialog stored active by default), so they
 // stay passive rather than switching to active on an upgrade.
 constexpr const char* kDataModeApplied = "DataModeApplied";
+// The encryption a login asks for (a NETVO_SECURE_* mode). Profiles from
+// before encryption existed have no value and get explicit TLS when the
+// server offers it.
+constexpr const char* kSecurity = "Security";
+constexpr int kSecurityDefault = 1;  // NETVO_SECURE_AUTO
 
 }  // namespace
 
@@ -65,6 +70,7 @@ void CServerProfile::SetDefaults()
 {
     m_iOStype = 1;
     m_bPassive = 1;
+    m_nSecurity = kSecurityDefault;
     m_bStatus = m_bDefStatus = g_Settings.m_bShowStatus;
     m_bAutoAscii = 1;
     m_bModified = 0;
@@ -117,6 +123,9 @@ void CServerProfile::LoadServerProfile(const std::string& serverName)
     m_strNewDir = GetProfileString(s, "Dir", "");
     m_iOStype = GetProfileInt(s, "OSType", 1);
     m_bPassive = GetProfileInt(s, kDataModeApplied, 0) ? (GetProfileInt(s, "DataMode", 1) != 0 ? 1 : 0) : 1;
+    m_nSecurity = GetProfileInt(s, kSecurity, kSecurityDefault);
+    if (m_nSecurity < 0 || m_nSecurity > 3)
+        m_nSecurity = kSecurityDefault;
     m_bStatus = GetProfileInt(s, "TransferStatus", m_bDefStatus);
     m_bAutoAscii = GetProfileInt(s, "AutoAscii", 1);
     m_bAutoConnect = GetProfileInt(s, "AutoConnect", 0);
@@ -277,6 +286,17 @@ void CServerProfile::SaveDataPort()
     g_TraceLog.Trace("SaveDataPort: m_strServer =%s, iDataPort = %d", m_strServer.c_str(), m_iDataPort);
 }
 
+void CServerProfile::SetSecurity(int mode)
+{
+    m_nSecurity = mode;
+    SaveSecurity();
+}
+
+void CServerProfile::SaveSecurity()
+{
+    WriteProfileInt(m_strServer, kSecurity, m_nSecurity);
+}
+
 void CServerProfile::SaveServerPort()
 {
     WriteProfileInt(m_strServer, "OtherFtpPort", m_bOtherPort);
@@ -297,6 +317,7 @@ void CServerProfile::SaveValues()
     SaveUser();
     SaveGateway();
     SaveDataMode();
+    SaveSecurity();
     SaveTransferStatus();
     SaveAutoAscii();
     SaveOStype();

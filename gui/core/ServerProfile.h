@@ -20,6 +20,7 @@ public:
     void SetUser(const std::string& user, const std::string& password);
     void SetGateway(const std::string& host, const std::string& user, const std::string& password);
     void SetDataMode(bool passive);
+    void SetSecurity(int mode);
     void SetTransferStatus(bool status);
     void SetAutoAscii(bool autoAscii);
     void SetOStype(int osType);
@@ -32,6 +33,7 @@ public:
     void SaveUser();
     void SaveGateway();
     void SaveDataMode();
+    void SaveSecurity();
     void SaveTransferStatus();
     void SaveAutoAscii();
     void SaveOStype();
@@ -56,6 +58,7 @@ public:
     int m_bStatus = 1;
     int m_bPassive = 1;  // passive: active connections fail behind NAT and firewalls
     int m_iOStype = 1;
+    int m_nSecurity = 1;  // NETVO_SECURE_*: explicit TLS when offered
     std::string m_strServer;  // the section name
     std::string m_strPass;
     std::string m_strUser;

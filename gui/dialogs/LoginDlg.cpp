@@ -2,6 +2,7 @@
 
 #include "Login.h"
 #include "OsChoices.h"
+#include "SecurityChoices.h"
 #include "Profile.h"
 #include "Prompt.h"
 #include "ServerList.h"
@@ -88,6 +89,10 @@ CLoginDlg::CLoginDlg(QWidget* parent) : QDialog(parent)
     gateGrid->addWidget(m_pGatePassword, 2, 1);
 
     row(4, "Initial Directory:", m_pInitialDir);
+    m_pEncryption = new QComboBox(this);
+    FillSecurityChoices(m_pEncryption);
+    m_pEncryption->setToolTip(QStringLiteral("With TLS, the password and the files cross the network encrypted."));
+    row(5, "&Encryption:", m_pEncryption);
 
     auto* osBox = new QGroupBox(QStringLiteral("Server Type"), this);
     auto* osLayout = new QVBoxLayout(osBox);
@@ -224,6 +229,7 @@ void CLoginDlg::ReadServerProfile(const std::string& server)
     m_bAutoAscii = m_profile.m_bAutoAscii;
     m_bPassive = m_profile.m_bPassive;
     m_iOStype = m_profile.m_iOStype;
+    ShowSecurityChoice(m_pEncryption, m_profile.m_nSecurity);
     m_bStatus = m_profile.m_bStatus;
     m_strPass = m_profile.m_strPass;
     m_strUser = m_profile.m_strUser;
@@ -272,6 +278,7 @@ void CLoginDlg::ClearFields()
     m_pServer->setEditText(QString());
     for (QLineEdit* edit : {m_pUser, m_pPassword, m_pGateServer, m_pGateUser, m_pGatePassword, m_pInitialDir})
         edit->clear();
+    ShowSecurityChoice(m_pEncryption, m_profile.m_nSecurity);
     OsTypeButton(m_iOStype)->setChecked(true);
     m_bServerEdited = 0;
 }
@@ -370,10 +377,12 @@ void CLoginDlg::OnProperties()
     m_profile.m_bAutoAscii = m_bAutoAscii;
     m_profile.m_bPassive = m_bPassive;
     m_profile.m_bStatus = m_bStatus;
+    m_profile.m_nSecurity = ShownSecurityChoice(m_pEncryption);
     if (!m_profile.m_bOtherPort)
         m_profile.m_nFtpPort = 21;
     m_pSheet->LoadPages();
     m_pSheet->exec();
+    ShowSecurityChoice(m_pEncryption, m_profile.m_nSecurity);
     m_bAutoAscii = m_profile.m_bAutoAscii;
     m_bPassive = m_profile.m_bPassive;
     m_bStatus = m_profile.m_bStatus;
@@ -400,6 +409,7 @@ void CLoginDlg::accept()
     m_profile.m_bAutoAscii = m_bAutoAscii != 0 ? 1 : 0;
     m_profile.m_bPassive = m_bPassive != 0 ? 1 : 0;
     m_profile.m_iOStype = m_iOStype;
+    m_profile.m_nSecurity = ShownSecurityChoice(m_pEncryption);
     m_profile.m_strUser = m_strUser;
     m_profile.m_strPass = m_strPass;
     m_profile.m_strGateServer = m_strGateServer;

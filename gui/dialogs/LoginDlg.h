@@ -40,6 +40,7 @@ public:
     QLineEdit* GateUserEdit() const { return m_pGateUser; }
     QLineEdit* GatePasswordEdit() const { return m_pGatePassword; }
     QLineEdit* InitialDirEdit() const { return m_pInitialDir; }
+    QComboBox* EncryptionBox() const { return m_pEncryption; }
     QCheckBox* ShowPasswordBox() const { return m_pShowPassword; }
     QPushButton* LoginButton() const { return m_pLogin; }
     QPushButton* PropertiesButton() const { return m_pProperties; }
@@ -98,6 +99,7 @@ private:
     QLineEdit* m_pGateUser = nullptr;
     QLineEdit* m_pGatePassword = nullptr;
     QLineEdit* m_pInitialDir = nullptr;
+    QComboBox* m_pEncryption = nullptr;
     QButtonGroup* m_pOsGroup = nullptr;
     QCheckBox* m_pShowPassword = nullptr;
     QPushButton* m_pLogin = nullptr;

@@ -1,7 +1,9 @@
 #include "ServerPages.h"
 
+
 #include "FtpSession.h"
 #include "OsChoices.h"
+#include "SecurityChoices.h"
 #include "ServerProfile.h"
 #include "SessionRegistry.h"
 
@@ -183,9 +185,23 @@ CLoginP1::CLoginP1(CServerProfile* profile, int handle, QWidget* parent) : CServ
     portRow->addWidget(m_pDataPort);
     modeLayout->addLayout(portRow);
     layout->addWidget(modeBox);
+    auto* securityBox = new QGroupBox(QStringLiteral("Encryption"), this);
+    auto* securityLayout = new QVBoxLayout(securityBox);
+    m_pEncryption = new QComboBox(securityBox);
+    FillSecurityChoices(m_pEncryption);
+    securityLayout->addWidget(m_pEncryption);
+    m_pEncryptionState = new QLabel(securityBox);
+    m_pEncryptionState->setWordWrap(true);
+    securityLayout->addWidget(m_pEncryptionState);
+    layout->addWidget(securityBox);
     m_pStatus = new QCheckBox(QStringLiteral("Show Transfer Status"), this);
     layout->addWidget(m_pStatus);
     layout->addStretch();
+
+    connect(m_pEncryption, &QComboBox::activated, this, [this] {
+        if (ShownSecurityChoice(m_pEncryption) != m_pProfile->m_nSecurity)
+            SetModified();
+    });
 
     connect(m_pActive, &QRadioButton::clicked, this, [this] {
         m_pDataPort->setEnabled(true);
@@ -220,6 +236,20 @@ void CLoginP1::LoadFromProfile()
     m_pDataPort->setEnabled(!passive);
     m_pStatus->setChecked(m_pProfile->m_bStatus != 0);
     m_pDataPort->setText(m_pProfile->m_iDataPort > 0 ? QString::number(m_pProfile->m_iDataPort) : QString());
+    ShowSecurityChoice(m_pEncryption, m_pProfile->m_nSecurity);
+    // A live connection keeps what it negotiated; the choice is for the
+    // next login.
+    QString state;
+    if (CSession* session = LiveSession()) {
+        switch (session->GetSecurityState()) {
+        case 2: state = QStringLiteral("This connection is encrypted (TLS), file transfers included."); break;
+        case 1: state = QStringLiteral("This connection encrypts its commands (TLS), but the server sends files in clear text."); break;
+        default: state = QStringLiteral("This connection is not encrypted."); break;
+        }
+        state += QStringLiteral(" A change applies from the next login.");
+    }
+    m_pEncryptionState->setText(state);
+    m_pEncryptionState->setVisible(!state.isEmpty());
     m_bModified = false;
 }
 
@@ -239,6 +269,12 @@ void CLoginP1::OnApply()
         m_pProfile->SetDataPort(port);
     if (profileChanges)
         m_pProfile->SetDataMode(passive);
+    const int security = ShownSecurityChoice(m_pEncryption);
+    if (security != m_pProfile->m_nSecurity) {
+        if (session)
+            session->SetSecurity(security);  // kept for a rebuilt connection
+        m_pProfile->SetSecurity(security);
+    }
     const bool status = m_pStatus->isChecked();
     if (status != (m_pProfile->m_bStatus != 0)) {
         if (session)

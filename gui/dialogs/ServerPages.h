@@ -15,6 +15,7 @@ class CSession;
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -95,6 +96,7 @@ public:
     QRadioButton* PassiveButton() const { return m_pPassive; }
     QCheckBox* StatusBox() const { return m_pStatus; }
     QLineEdit* DataPortEdit() const { return m_pDataPort; }
+    QComboBox* EncryptionBox() const { return m_pEncryption; }
 
 private:
     // The mode the page came up with: the live session's, or the profile's.
@@ -104,6 +106,8 @@ private:
     QRadioButton* m_pPassive = nullptr;
     QCheckBox* m_pStatus = nullptr;
     QLineEdit* m_pDataPort = nullptr;
+    QComboBox* m_pEncryption = nullptr;
+    QLabel* m_pEncryptionState = nullptr;  // what the live connection has
 };
 
 class CLoginP2 : public CServerPage {

@@ -96,6 +96,7 @@ bool CDriveView::Connect(const CServerProfile& profile, bool applyPort, bool sav
     CSession* session = m_pDoc->AddSession(name);
     if (applyPort && profile.m_bOtherPort)
         session->SetPort(profile.m_nFtpPort);
+    session->SetSecurity(profile.m_nSecurity);
     int rc;
     if (gateway) {
         rc = session->Login(profile.m_strGateServer, profile.m_strGateUser, profile.m_strGatePass, "", false, false);

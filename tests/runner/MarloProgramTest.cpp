@@ -38,12 +38,12 @@ TEST_F(MarloProgramTest, UsageHelpAndVersion)
 {
     ProgramResult usage = RunProgram({MARLO_PROGRAM});
     EXPECT_EQ(usage.exitCode, 2);
-    EXPECT_EQ(usage.out, std::string("Usage: ") + MARLO_PROGRAM + " <script-file>\n");
+    EXPECT_EQ(usage.out, std::string("Usage: ") + MARLO_PROGRAM + " [--trust-new-certs] <script-file>\n");
     EXPECT_EQ(usage.err, "");
 
     ProgramResult help = RunProgram({MARLO_PROGRAM, "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind(std::string("Usage: ") + MARLO_PROGRAM + " <script-file>\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind(std::string("Usage: ") + MARLO_PROGRAM + " [--trust-new-certs] <script-file>\n", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);
 
     ProgramResult version = RunProgram({MARLO_PROGRAM, "--version"});
