@@ -81,7 +81,7 @@ CScheduleDlg::CScheduleDlg(const QString& taskName, QWidget* parent) : QDialog(p
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Run:"), m_pKind);
     form->addRow(QStringLiteral("&Time:"), m_pTime);
-    form->addRow(QStringLiteral("&Days:"), days);
+    form->addRow(QStringLiteral("Days:"), days);
     form->addRow(QStringLiteral("Day of &month:"), m_pMonthDay);
     form->addRow(QStringLiteral("C&ustom fields:"), m_pCustom);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -23,6 +23,7 @@ CTaskNameDlg::CTaskNameDlg(const QString& name, QWidget* parent) : QDialog(paren
     setObjectName(QStringLiteral("TaskNameDlg"));
     setWindowTitle(QStringLiteral("Scheduler Task Name"));
     setModal(true);
+    setMinimumWidth(400);  // the caption shows whole
     m_pName = new QLineEdit(name, this);
     m_pName->setReadOnly(true);
     auto* text = new QLabel(QStringLiteral("Task name exists. Do you want to replace or generate a new name?"), this);
