@@ -79,10 +79,9 @@ QMenu* CFileView::BuildContextMenu()
     add(QStringLiteral("&FTP Put"), m_nFtpHandle > 0, [this] { OnFtpPut(); });
     menu->addSeparator();
     add(QStringLiteral("Propert&ies"), true, [this] { OnFileProperties(); });
-    // Script runs from the list are not part of this program yet.
-    add(QStringLiteral("&Run Script"), false, [] {});
-    add(QStringLiteral("Run Script &Background"), false, [] {});
-    add(QStringLiteral("Sc&hedule..."), false, [] {});
+    add(QStringLiteral("&Run Script"), CanRunScript(), [this] { OnFtpRunscript(); });
+    add(QStringLiteral("Run Script &Background"), CanRunScript(), [this] { OnFtpRunscriptbg(); });
+    add(QStringLiteral("Sc&hedule..."), CanSchedule(), [this] { OnFtpSchedule(); });
 
     if (m_pDoc)
         m_pDoc->BuildContextMenu(menu, QString::fromStdString(GetSelectedFileName()), IsSelectedAFolder());

@@ -123,6 +123,23 @@ public:
     void OnFtpGet();
     void OnFtpPut();
 
+    // --- Scripts: run here, run by the console runner, schedule ------------------
+    // A row is selected and it is a local file (not a folder, not a server's).
+    bool CanRunScript() const;
+    // Exactly one row is selected and it is a local file.
+    bool CanSchedule() const;
+    // Runs the selected script in this process with its dialogue in the
+    // message pane, in the script's own folder; the program's working
+    // folder is the same afterwards. The script library's result.
+    int OnFtpRunscript();
+    // Starts the console runner on the selected script and does not wait;
+    // false when it could not be started (the message pane says why).
+    bool OnFtpRunscriptbg();
+    void OnFtpSchedule();
+    // Makes or replaces the crontab task that runs the script with the
+    // console runner, on the schedule the user sets.
+    void ScheduleTask(const std::string& scriptPath);
+
     // --- Clipboard (copy, cut, paste, append) ------------------------------------
     // A data source for the selected rows ("." and ".." never among them);
     // nullptr without such rows. With `cut` the rows are drawn dimmed.

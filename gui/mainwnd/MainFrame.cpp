@@ -211,6 +211,12 @@ void CMainFrame::CreateActions()
          "Download a file by name, with restart and transfer type"},
         {CmdFtpPut, "&FTP Put...", FrameIcon::Details, false, QKeySequence(),
          "Upload or append a file by name, with restart and transfer type"},
+        {CmdRunScript, "&Run Script", FrameIcon::Details, false, QKeySequence(),
+         "Run the selected script file here, with its dialogue in the message pane"},
+        {CmdRunScriptBg, "Run Script &Background", FrameIcon::Details, false, QKeySequence(),
+         "Run the selected script file by the console runner in the background"},
+        {CmdSchedule, "Sc&hedule...", FrameIcon::Details, false, QKeySequence(),
+         "Run the selected script file at set times"},
     };
     for (const ActionDef& def : defs) {
         auto* action = new QAction(QString::fromUtf8(def.text), this);
@@ -348,6 +354,10 @@ void CMainFrame::CreateMenus()
     ftp->addAction(m_aActions[CmdFtpGet]);
     ftp->addAction(m_aActions[CmdFtpPut]);
     ftp->addAction(m_aActions[CmdUnixChmod]);
+    ftp->addSeparator();
+    ftp->addAction(m_aActions[CmdRunScript]);
+    ftp->addAction(m_aActions[CmdRunScriptBg]);
+    ftp->addAction(m_aActions[CmdSchedule]);
     ftp->addSeparator();
     ftp->addAction(m_aActions[CmdChangeRoot]);
     ftp->addSeparator();

@@ -74,6 +74,9 @@ public:
         CmdUnixChmod,       // "&Unix Chmod..."
         CmdFtpGet,          // "FTP &Get..."
         CmdFtpPut,          // "&FTP Put..."
+        CmdRunScript,       // "&Run Script": the list's local script, in process
+        CmdRunScriptBg,     // "Run Script &Background": by the console runner
+        CmdSchedule,        // "Sc&hedule...": a crontab task for the script
         CmdCount
     };
 

@@ -1,6 +1,7 @@
 // The row commands of the main window: Open, Rename, Properties, New
-// Folder, Unix Chmod, FTP Get and FTP Put. Rename and Properties act on
-// the pane the user worked in last; the others on the file list.
+// Folder, Unix Chmod, FTP Get, FTP Put and the script runs. Rename and
+// Properties act on the pane the user worked in last; the others on the
+// file list.
 #include "MainFrame.h"
 
 #include "FileView.h"
@@ -34,6 +35,9 @@ void CMainFrame::ConnectFileCommands()
     connect(m_aActions[CmdUnixChmod], &QAction::triggered, m_pFileView, &CFileView::OnFtpUnixchmod);
     connect(m_aActions[CmdFtpGet], &QAction::triggered, m_pFileView, &CFileView::OnFtpGet);
     connect(m_aActions[CmdFtpPut], &QAction::triggered, m_pFileView, &CFileView::OnFtpPut);
+    connect(m_aActions[CmdRunScript], &QAction::triggered, m_pFileView, &CFileView::OnFtpRunscript);
+    connect(m_aActions[CmdRunScriptBg], &QAction::triggered, m_pFileView, &CFileView::OnFtpRunscriptbg);
+    connect(m_aActions[CmdSchedule], &QAction::triggered, m_pFileView, &CFileView::OnFtpSchedule);
     // These act on rows and folders: their keys work in the tree and the
     // list only. In the message pane Ctrl+C copies the selected text and
     // Delete deletes nothing; the command bar keeps its editing keys.
@@ -109,4 +113,7 @@ void CMainFrame::UpdateFileStates()
     m_aActions[CmdUnixChmod]->setEnabled(session && session->m_nOSType == OsUnix && item);
     m_aActions[CmdFtpGet]->setEnabled(item && item->m_nSession > 0);
     m_aActions[CmdFtpPut]->setEnabled(ftpShown);
+    m_aActions[CmdRunScript]->setEnabled(m_pFileView->CanRunScript());
+    m_aActions[CmdRunScriptBg]->setEnabled(m_pFileView->CanRunScript());
+    m_aActions[CmdSchedule]->setEnabled(m_pFileView->CanSchedule());
 }

@@ -103,7 +103,7 @@ TEST_F(FileMenu, EntriesInOrderEnabledByTheRowsPlace)
         bool ftp;
         std::string enabled;  // one letter per entry: y enabled, n disabled, - separator
         bool sendToEnabled;
-    } const cases[] = {{false, "y-y-nyyn-yy-nn-ynnn", true}, {true, "n-y-nyyn-yy-yy-ynnn", false}};
+    } const cases[] = {{false, "y-y-nyyn-yy-nn-yyyy", true}, {true, "n-y-nyyn-yy-yy-ynnn", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ftp ? "ftp row" : "local row");
         if (c.ftp)
