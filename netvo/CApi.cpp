@@ -436,15 +436,14 @@ NETVO_API int ftp_ls(int handle, const char* remote, const char* localFile)
     return WithSession(handle, [&](Session& s) { return ListToFile(s, ListKind::Names, remote, localFile); });
 }
 
-// TODO(mlsd): machine-readable listings.
 NETVO_API int ftp_hasmlsd(int handle)
 {
-    return WithAnySession(handle, [](Session&) { return 0; });
+    return WithAnySession(handle, [](Session& s) { return OffersMachineListing(s) ? 1 : 0; });
 }
 
-NETVO_API int ftp_mlsd(int handle, const char* /*remote*/, const char* /*localFile*/)
+NETVO_API int ftp_mlsd(int handle, const char* remote, const char* localFile)
 {
-    return WithSession(handle, [](Session& s) { return s.Fail(NETVO_E_STATE, "MLSD"); });
+    return WithSession(handle, [&](Session& s) { return ListToFile(s, ListKind::Machine, remote, localFile); });
 }
 
 NETVO_API int ftp_mget(int handle, const char* pattern)

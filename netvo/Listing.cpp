@@ -28,9 +28,11 @@ constexpr size_t kMaxNameListing = 64 * 1024 * 1024;
 // not kept.
 constexpr size_t kMaxNameLength = 4096;
 
+constexpr const char* kMlstFacts = "OPTS MLST type;size;sizd;modify;perm;UNIX.mode;";
+
 std::string ListCommand(ListKind kind, const char* remote)
 {
-    std::string command = kind == ListKind::Long ? "LIST" : "NLST";
+    std::string command = kind == ListKind::Long ? "LIST" : kind == ListKind::Machine ? "MLSD" : "NLST";
     if (remote && *remote)
         command += std::string(" ") + remote;
     return command;
@@ -171,8 +173,23 @@ int ListToFile(Session& s, ListKind kind, const char* remote, const char* localF
         return s.Fail(NETVO_E_BADARG, command);
     std::string path = LocalTarget(s.settings, localFile, {});
     Op op = s.MakeOp();
+    if (kind == ListKind::Machine && !s.features.mlstFactsChosen) {
+        // Servers send only some facts unless asked (the Unix mode, which
+        // the permissions page needs, rarely by default). A server that
+        // does not take the request sends its defaults; that is no failure.
+        s.features.mlstFactsChosen = true;
+        Reply reply;
+        if (int rc = s.control.Command(kMlstFacts, reply, op); rc != 0)
+            return s.Fail(rc, "OPTS MLST");
+    }
     DataConnection dc;
     int rc = OpenDataCommand(s, op, command, 0, dc);
+    if (kind == ListKind::Machine && (rc == 500 || rc == 502 || rc == 504)) {
+        // FEAT promised MLST, but the server does not know the listing
+        // command: callers fall back to LIST, so stop offering MLSx for this
+        // login rather than trying it again on every folder.
+        s.features.mlst = false;
+    }
     if (rc != 0)
         return rc;
     // Created only once the server is ready to send, as for a get.
@@ -181,6 +198,11 @@ int ListToFile(Session& s, ListKind kind, const char* remote, const char* localF
     if (rc == 0 && ListingFailedDespite226(s))
         return s.Fail(550, command, s.control.Last().lines.front());
     return rc;
+}
+
+bool OffersMachineListing(const Session& s)
+{
+    return s.features.mlst;
 }
 
 int MultiGet(Session& s, const char* pattern)

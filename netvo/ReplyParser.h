@@ -65,6 +65,9 @@ std::optional<int64_t> ParseTransferSize(std::string_view text);
 
 struct Features {
     bool mlst = false;
+    // Not from FEAT: the client asked for the MLSx facts it reads (OPTS
+    // MLST) on this login; a new login parses FEAT afresh and clears it.
+    bool mlstFactsChosen = false;
     bool size = false;
     bool mdtm = false;
     bool restStream = false;

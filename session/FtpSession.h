@@ -108,6 +108,10 @@ public:
     int FtpSite(const std::string& text);
     int FtpChmod(const std::string& path, unsigned mode);
     int DirToFile(const std::string& remote, const std::string& localFile);
+    // MLSD: exact sizes, UTC times and types. Offered while the server
+    // lists MLST in FEAT and has not refused MLSD as unknown since.
+    bool HasMachineListing();
+    int MachineDirToFile(const std::string& remote, const std::string& localFile);
     int RemotePutFile(int destHandle, const std::string& source, const std::string& dest, int type);
     void SendNOOP();
 #endif

@@ -141,4 +141,17 @@ int CSession::DirToFile(const std::string& remote, const std::string& localFile)
     EnsureAlive();
     return BusyCall(*this, [&] { return ftp_dir(m_nFtpHandle, remote.c_str(), localFile.c_str()); });
 }
+
+bool CSession::HasMachineListing()
+{
+    return m_nFtpHandle > 0 && ftp_hasmlsd(m_nFtpHandle) == 1;
+}
+
+int CSession::MachineDirToFile(const std::string& remote, const std::string& localFile)
+{
+    EnsureAlive();
+    const int rc = BusyCall(*this, [&] { return ftp_mlsd(m_nFtpHandle, remote.c_str(), localFile.c_str()); });
+    g_TraceLog.Trace("CSession::MachineDirToFile: MLSD %s, rc = %d", remote.c_str(), rc);
+    return rc;
+}
 #endif

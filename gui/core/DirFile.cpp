@@ -110,15 +110,36 @@ bool CDirFile::CreateDir(const std::string& dir)
         }
     }
 
-    if (m_szTempFile[0] != '\0' && m_pSession->DirToFile(folder, m_szTempFile) == 0) {
+    if (m_szTempFile[0] != '\0' && ListInto(folder)) {
         m_file.open(m_szTempFile, std::ios::in);
         m_bOpen = m_file.is_open();
     }
     return m_bOpen;
 }
 
+bool CDirFile::ListInto(const std::string& folder)
+{
+    m_bMachine = false;
+    if (m_pSession->HasMachineListing()) {
+        if (m_pSession->MachineDirToFile(folder, m_szTempFile) == 0) {
+            m_bMachine = true;
+            return true;
+        }
+        // A refusal of MLSD as unknown withdraws the offer for this login;
+        // any other failure (no such folder) LIST would only repeat.
+        if (m_pSession->HasMachineListing())
+            return false;
+        g_TraceLog.Trace("CDirFile.CreateDir: MLSD refused, listing with LIST");
+    }
+    return m_pSession->DirToFile(folder, m_szTempFile) == 0;
+}
+
 ListingEntry CDirFile::Parse(const std::string& line, ListingRule& rule) const
 {
+    if (m_bMachine) {
+        std::optional<MlsdEntry> machine = ParseMlsdLine(line);
+        return machine ? std::move(machine->entry) : ListingEntry{};
+    }
     ListingEntry entry = ReadListingLine(line, m_nOSType, rule);
     if (rule == ListingRule::Unix)
         g_TraceLog.Trace("CDirFile.GetFileNameNTUnix: strFile = %s", entry.name.c_str());
@@ -146,6 +167,16 @@ bool CDirFile::GetNextDir(std::string& line)
         if (read.empty()) {
             CloseListing();  // an empty line ends the listing, for good
             return false;
+        }
+        if (m_bMachine) {
+            std::optional<MlsdEntry> machine = ParseMlsdLine(read);
+            if (!machine)
+                continue;
+            m_strLine = read;
+            m_entry = std::move(machine->entry);
+            m_tModified = machine->hasTime ? machine->modified : 0;
+            line = m_strLine;
+            return true;
         }
         ListingRule rule = ListingRule::Unix;
         ListingEntry entry = Parse(read, rule);
@@ -192,5 +223,7 @@ std::time_t CDirFile::GetTime() const
 {
     if (m_strLine.empty())
         return 0;
+    if (m_bMachine)
+        return m_tModified;
     return ListingEntryTime(m_entry, m_rule, m_clock);
 }

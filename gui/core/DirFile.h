@@ -1,5 +1,6 @@
-// CDirFile: one remote folder listing. It fetches the long listing through
-// the session into a temporary file and hands out its entries one line at a
+// CDirFile: one remote folder listing. It fetches the listing through the
+// session into a temporary file (MLSD where the server offers it, for exact
+// sizes and times, else the long listing) and hands out its entries one line at a
 // time; for the current line it tells the name, whether it is a folder, the
 // size and the modification time. It lives on the stack of one listing
 // operation: construct, CreateDir, loop over GetNextDir, destroy.
@@ -7,6 +8,7 @@
 
 #include "ListingClock.h"
 #include "ListingRules.h"
+#include "MlsdListing.h"
 
 #include <cstdint>
 #include <ctime>
@@ -43,6 +45,9 @@ public:
     std::string GetFileNameNTUnix(const std::string& line) const;
     std::int64_t GetSize() const { return m_entry.size; }
     std::time_t GetTime() const;
+    // The lines are MLSD facts and name ("type=file;size=5; a.txt"), not a
+    // listing the server formatted.
+    bool IsMachineListing() const { return m_bMachine; }
 
     CSession* GetSessionObject() const { return m_pSession; }
     const char* GetTempFileName() const { return m_szTempFile; }
@@ -54,6 +59,7 @@ private:
     ListingEntry Parse(const std::string& line, ListingRule& rule) const;
     ListingEntry Parse(const std::string& line) const;
     void CloseListing();
+    bool ListInto(const std::string& folder);
 
     bool m_bDidCd = false;  // CreateDir changed the server's folder: restore it
     int m_nOSType = 0;      // SessionOSType of the session
@@ -66,4 +72,6 @@ private:
     ListingRule m_rule = ListingRule::Unix;  // the rule m_strLine was read by
     ListingEntry m_entry;                    // m_strLine, parsed once
     mutable CListingClock m_clock{0};        // local times; "now" for recent Unix entries
+    bool m_bMachine = false;                 // the file holds MLSD lines
+    std::time_t m_tModified = 0;             // the MLSD entry's time; 0 when not given
 };

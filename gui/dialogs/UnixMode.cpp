@@ -1,5 +1,7 @@
 #include "UnixMode.h"
 
+#include "MlsdListing.h"
+
 namespace {
 
 // The type letters of "ls -l": file, folder, link, block and character
@@ -23,6 +25,8 @@ constexpr Triple kTriples[3] = {
 
 std::optional<unsigned> ParseUnixMode(std::string_view line)
 {
+    if (IsMlsdLine(line))
+        return MlsdUnixMode(line);
     if (line.size() < 10 || kTypeLetters.find(line[0]) == std::string_view::npos)
         return std::nullopt;
     if (line.size() > 10 && kAfterPermissions.find(line[10]) == std::string_view::npos)

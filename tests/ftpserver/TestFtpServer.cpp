@@ -108,6 +108,11 @@ void TestFtpServer::RefuseEpsv(bool refuse)
     Control(refuse ? "EPSV off" : "EPSV on");
 }
 
+void TestFtpServer::RefuseMlsd(bool refuse)
+{
+    Control(refuse ? "MLSD off" : "MLSD on");
+}
+
 void TestFtpServer::ForeignPasvAddress(bool on)
 {
     Control(on ? "PASVADDR foreign" : "PASVADDR normal");

@@ -65,6 +65,9 @@ public:
     enum class ListErrors { Refuse, Vsftpd, Empty };
     void SetListErrors(ListErrors how);
     void RefuseEpsv(bool refuse);
+    // MLSD and MLST become unknown commands and FEAT stops listing MLST;
+    // a client sees the change at its next login.
+    void RefuseMlsd(bool refuse);
     // PASV replies name 127.0.0.2 (where nothing listens) instead of the
     // server's address; a sound client ignores it and uses the peer.
     void ForeignPasvAddress(bool on);

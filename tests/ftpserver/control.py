@@ -6,6 +6,7 @@ Requests (words separated by blanks, the verb case-insensitive):
   DELAY <CMD|*|CONNECT> <SEC>  send replies to CMD SEC seconds late
   LIST <unix|dos|iis>          style of LIST replies
   EPSV <on|off>                off: EPSV is an unknown command
+  MLSD <on|off>                off: MLSD and MLST are unknown, FEAT omits MLST
   PASVADDR <foreign|normal>    foreign: 227 replies name 127.0.0.2
   ANNOUNCE <off|real|BYTES>    a RETR's 150 reply names the file's size
                                (real) or BYTES, as many servers do
@@ -105,6 +106,11 @@ def _epsv(faults, state):
     return ['OK']
 
 
+def _mlsd(faults, state):
+    faults.set_mlsd(_choice(state, ('on', 'off')) == 'on')
+    return ['OK']
+
+
 def _pasvaddr(faults, mode):
     faults.set_foreign_pasv(_choice(mode, ('foreign', 'normal')) == 'foreign')
     return ['OK']
@@ -182,6 +188,7 @@ _REQUESTS = {
     'LIST': _list,
     'LISTERR': _listerr,
     'EPSV': _epsv,
+    'MLSD': _mlsd,
     'PASVADDR': _pasvaddr,
     'ANNOUNCE': _announce,
     'THROTTLE': _throttle,

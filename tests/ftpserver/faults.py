@@ -27,6 +27,7 @@ class Faults:
         self._delays = {}        # command, '*' or 'CONNECT' -> seconds
         self._list_style = 'unix'
         self._epsv = True
+        self._mlsd = True
         self._foreign_pasv = False
         self._announce = None    # None, 'real' or a byte count
         self._throttle = 0       # bytes per second per data connection; 0: none
@@ -110,6 +111,14 @@ class Faults:
     def epsv_enabled(self):
         with self._lock:
             return self._epsv
+
+    def set_mlsd(self, enabled):
+        with self._lock:
+            self._mlsd = enabled
+
+    def mlsd_enabled(self):
+        with self._lock:
+            return self._mlsd
 
     def set_foreign_pasv(self, on):
         with self._lock:

@@ -42,6 +42,7 @@ def parse_args(argv):
     p.add_argument('--delay', nargs=2, action='append', default=[], metavar=('CMD', 'SECONDS'))
     p.add_argument('--list-style', choices=('unix', 'dos', 'iis'))
     p.add_argument('--no-epsv', action='store_true', help='treat EPSV as unknown')
+    p.add_argument('--no-mlsd', action='store_true', help='treat MLSD and MLST as unknown')
     p.add_argument('--foreign-pasv', action='store_true', help='227 replies name 127.0.0.2')
     args = p.parse_args(argv)
     try:
@@ -66,6 +67,8 @@ def startup_requests(args):
         requests.append('LIST ' + args.list_style)
     if args.no_epsv:
         requests.append('EPSV off')
+    if args.no_mlsd:
+        requests.append('MLSD off')
     if args.foreign_pasv:
         requests.append('PASVADDR foreign')
     return requests

@@ -13,12 +13,20 @@ from pyftpdlib.log import logger
 
 from dtp import DroppingDTPHandler
 from listing import MadeUpNames, windows_listing
+from mlsd_facts import RealFactsFS
 from replies import DelayedRepliesMixin
 
 FOREIGN_PASV_ADDRESS = '127.0.0.2'  # loopback, but nothing listens there
 ENDLESS_INTERVAL = 0.1  # seconds between the lines of a reply that never ends
 
-_COMMANDS_WITHOUT_EPSV = {k: v for k, v in proto_cmds.items() if k != 'EPSV'}
+
+
+def _commands(epsv, mlsd):
+    """pyftpdlib's commands less the switched-off ones; FEAT follows them."""
+    dropped = set() if epsv else {'EPSV'}
+    if not mlsd:
+        dropped |= {'MLSD', 'MLST'}
+    return {k: v for k, v in proto_cmds.items() if k not in dropped}
 
 
 class TestBedHandler(DelayedRepliesMixin, FTPHandler):
@@ -26,6 +34,7 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
 
     banner = 'Tavo test FTP server ready.'
     dtp_handler = DroppingDTPHandler
+    abstracted_fs = RealFactsFS
     # Server to server copies: the data peer is another server, not the client.
     permit_foreign_addresses = True
     permit_privileged_ports = True
@@ -106,7 +115,7 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         if endless:
             self._talk_forever(cmd, endless)
             return
-        self.proto_cmds = proto_cmds if self.faults.epsv_enabled() else _COMMANDS_WITHOUT_EPSV
+        self.proto_cmds = _commands(self.faults.epsv_enabled(), self.faults.mlsd_enabled())
         code = self.faults.take_failure(cmd)
         if code is None:
             super().pre_process_command(line, cmd, arg)

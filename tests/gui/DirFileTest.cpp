@@ -92,13 +92,22 @@ protected:
         fs::resize_file(root / "huge file.iso", kFiveGiB);
         for (const char* name : {"a b.txt", "huge file.iso", "My Files", "releases", "latest"})
             SetModified(root / name, Utc(2021, 3, 4, 12, 0));
+        // These cases read what the server formats; MLSD has its own below.
+        if (!m_bMachine)
+            m_server.RefuseMlsd(true);
         m_session = guitest::LoginSession(m_doc, m_server);
         ASSERT_NE(m_session, nullptr);
     }
 
+    bool m_bMachine = false;
     testbed::TestFtpServer m_server;
     CTavoDoc m_doc;
     CSession* m_session = nullptr;
+};
+
+class MachineDirFileTest : public DirFileTest {
+protected:
+    MachineDirFileTest() { m_bMachine = true; }
 };
 
 }  // namespace
@@ -286,4 +295,103 @@ TEST_F(DirFileTest, TracesEveryLineAndTheTemporaryFile)
     EXPECT_TRUE(capture.Has("CDirFile.GetFileNameNTUnix: strFile = a b.txt"));
     EXPECT_TRUE(capture.Has("~CDirFile: Delete " + temp + " file"));
     EXPECT_GE(capture.Count("CDirFile.GetNextDir: "), 7);
+}
+
+TEST_F(MachineDirFileTest, ExactSizesTimesAndTypes)
+{
+    // Seconds the long listing cannot show.
+    SetModified(m_server.Root() / "a b.txt", Utc(2021, 3, 4, 12, 0) + 37);
+    WriteFile(m_server.Root() / "semi;colon.txt", "1234567");
+    CDirFile listing(m_session->m_nFtpHandle);
+    ASSERT_TRUE(listing.CreateDir("/"));
+    EXPECT_TRUE(listing.IsMachineListing());
+    const auto entries = ReadListing(listing);
+
+    ASSERT_EQ(entries.count("huge file.iso"), 1u);
+    EXPECT_EQ(entries.at("huge file.iso").size, kFiveGiB);
+    EXPECT_EQ(entries.at("huge file.iso").time, Utc(2021, 3, 4, 12, 0));
+    ASSERT_EQ(entries.count("a b.txt"), 1u);
+    EXPECT_EQ(entries.at("a b.txt").size, 5);
+    EXPECT_EQ(entries.at("a b.txt").time, Utc(2021, 3, 4, 12, 0) + 37);
+    EXPECT_TRUE(entries.at("a b.txt").isFile);
+    ASSERT_EQ(entries.count("semi;colon.txt"), 1u);
+    EXPECT_EQ(entries.at("semi;colon.txt").size, 7);
+    ASSERT_EQ(entries.count("My Files"), 1u);
+    EXPECT_TRUE(entries.at("My Files").isDir);
+    EXPECT_FALSE(entries.at("My Files").isFile);
+    EXPECT_EQ(entries.at("My Files").time, Utc(2021, 3, 4, 12, 0));
+    ASSERT_EQ(entries.count("latest"), 1u);
+    EXPECT_FALSE(entries.at("latest").isDir);
+    EXPECT_TRUE(entries.at("latest").isLink);
+    EXPECT_EQ(entries.at("latest").linkTarget, "releases/1.2");
+    EXPECT_EQ(entries.count("r\xC3\xA9sum\xC3\xA9.pdf"), 1u);
+    EXPECT_EQ(entries.count("."), 0u);
+    EXPECT_EQ(entries.count(".."), 0u);
+
+    const std::vector<std::string> sent = m_server.Commands();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "MLSD /"), sent.end());
+    EXPECT_EQ(std::find(sent.begin(), sent.end(), "LIST /"), sent.end());
+    // The permissions page reads the mode the server was asked to send.
+    CDirFile again(m_session->m_nFtpHandle);
+    ASSERT_TRUE(again.CreateDir("/"));
+    std::string line;
+    bool found = false;
+    while (!found && again.GetNextDir(line))
+        found = again.GetFileName() == "a b.txt";
+    ASSERT_TRUE(found);
+    EXPECT_NE(line.find("unix.mode="), std::string::npos) << line;
+}
+
+// The same names whichever way the server lists: without MLST in FEAT, and
+// when MLSD is refused as unknown despite it (then LIST for the rest of the
+// login).
+TEST_F(MachineDirFileTest, FallsBackToListWithTheSameNames)
+{
+    const auto names = [](const std::map<std::string, Seen>& entries) {
+        std::vector<std::pair<std::string, bool>> out;
+        for (const auto& [name, seen] : entries)
+            out.emplace_back(name, seen.isDir);
+        return out;
+    };
+    CDirFile machine(m_session->m_nFtpHandle);
+    ASSERT_TRUE(machine.CreateDir("/"));
+    const auto expected = names(ReadListing(machine));
+    ASSERT_GE(expected.size(), 6u);
+
+    m_server.FailCommand("MLSD", 1, 500);
+    {
+        CDirFile refused(m_session->m_nFtpHandle);
+        ASSERT_TRUE(refused.CreateDir("/"));
+        EXPECT_FALSE(refused.IsMachineListing());
+        EXPECT_EQ(names(ReadListing(refused)), expected);
+        CDirFile after(m_session->m_nFtpHandle);
+        ASSERT_TRUE(after.CreateDir("/"));
+        EXPECT_FALSE(after.IsMachineListing());
+    }
+    std::vector<std::string> sent = m_server.Commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "MLSD /"), 2);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "LIST /"), 2);
+
+    m_server.RefuseMlsd(true);
+    CSession* plain = guitest::LoginSession(m_doc, m_server, "plain");
+    ASSERT_NE(plain, nullptr);
+    CDirFile listed(plain->m_nFtpHandle);
+    ASSERT_TRUE(listed.CreateDir("/"));
+    EXPECT_FALSE(listed.IsMachineListing());
+    EXPECT_EQ(names(ReadListing(listed)), expected);
+    sent = m_server.Commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "MLSD /"), 2);
+}
+
+TEST_F(MachineDirFileTest, MissingFolderIsNotListedTwice)
+{
+    CDirFile listing(m_session->m_nFtpHandle);
+    EXPECT_FALSE(listing.CreateDir("/nowhere"));
+    const std::vector<std::string> sent = m_server.Commands();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "MLSD /nowhere"), sent.end());
+    EXPECT_EQ(std::find(sent.begin(), sent.end(), "LIST /nowhere"), sent.end());
+    // MLSD stays offered.
+    CDirFile next(m_session->m_nFtpHandle);
+    ASSERT_TRUE(next.CreateDir("/"));
+    EXPECT_TRUE(next.IsMachineListing());
 }

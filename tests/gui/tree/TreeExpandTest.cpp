@@ -48,7 +48,7 @@ TEST(TreeExpand, OneListingPerOpeningAndEmptyFoldersLoseTheirButton)
         ASSERT_TRUE(tree.AddFtpServerToTree(session, false));
         QTreeWidgetItem* top = tree.topLevelItem(tree.topLevelItemCount() - 1);
         // The server item gets its button without a listing.
-        EXPECT_EQ(CountSince(server.Commands(), mark, "LIST"), 0);
+        EXPECT_EQ(CountSince(server.Commands(), mark, "MLSD"), 0);
         ASSERT_EQ(top->childCount(), 1);
 
         tree.expandItem(top);
@@ -56,7 +56,7 @@ TEST(TreeExpand, OneListingPerOpeningAndEmptyFoldersLoseTheirButton)
         ASSERT_NE(many, nullptr);
         mark = server.Commands().size();
         tree.expandItem(many);
-        EXPECT_EQ(CountSince(server.Commands(), mark, "LIST"), 1);
+        EXPECT_EQ(CountSince(server.Commands(), mark, "MLSD"), 1);
         ASSERT_EQ(many->childCount(), 300);
         for (int i = 0; i < many->childCount(); ++i) {
             ASSERT_EQ(many->child(i)->childCount(), 1) << i;
@@ -74,7 +74,7 @@ TEST(TreeExpand, OneListingPerOpeningAndEmptyFoldersLoseTheirButton)
 
         // A listing that fails keeps the button, to try again.
         QTreeWidgetItem* refused = tree.FindItem(many, "sub002");
-        server.FailCommand("LIST", 1, 550);
+        server.FailCommand("MLSD", 1, 550);
         tree.expandItem(refused);
         ASSERT_EQ(refused->childCount(), 1);
         EXPECT_TRUE(CDriveView::IsPlaceholder(refused->child(0)));
@@ -85,7 +85,7 @@ TEST(TreeExpand, OneListingPerOpeningAndEmptyFoldersLoseTheirButton)
         ASSERT_EQ(many->childCount(), 1);
         mark = server.Commands().size();
         tree.expandItem(many);
-        EXPECT_EQ(CountSince(server.Commands(), mark, "LIST"), 1);
+        EXPECT_EQ(CountSince(server.Commands(), mark, "MLSD"), 1);
         EXPECT_EQ(many->childCount(), 300);
     }
     doc.OnCloseDocument();
