@@ -8,7 +8,7 @@ import ipaddress
 import os
 
 from pyftpdlib.filesystems import FilesystemError
-from pyftpdlib.handlers import FTPHandler, proto_cmds
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.log import logger
 
 from dtp import DroppingDTPHandler
@@ -18,7 +18,8 @@ from replies import DelayedRepliesMixin
 FOREIGN_PASV_ADDRESS = '127.0.0.2'  # loopback, but nothing listens there
 ENDLESS_INTERVAL = 0.1  # seconds between the lines of a reply that never ends
 
-_COMMANDS_WITHOUT_EPSV = {k: v for k, v in proto_cmds.items() if k != 'EPSV'}
+def _without_epsv(commands):
+    return {k: v for k, v in commands.items() if k != 'EPSV'}
 
 
 class TestBedHandler(DelayedRepliesMixin, FTPHandler):
@@ -106,7 +107,9 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         if endless:
             self._talk_forever(cmd, endless)
             return
-        self.proto_cmds = proto_cmds if self.faults.epsv_enabled() else _COMMANDS_WITHOUT_EPSV
+        # The class's table: the TLS handler's has AUTH, PBSZ and PROT too.
+        commands = type(self).proto_cmds
+        self.proto_cmds = commands if self.faults.epsv_enabled() else _without_epsv(commands)
         code = self.faults.take_failure(cmd)
         if code is None:
             super().pre_process_command(line, cmd, arg)
