@@ -141,6 +141,9 @@ int Tls::Start(int fd, Role role, const std::string& serverName, const Tls* cont
             }
         }
     }
+    // A handshake moves a few small messages: bounded by the timeout as a
+    // whole, so that a server trickling them cannot stretch it.
+    const auto deadline = Op::Clock::now() + op.Timeout();
     for (;;) {
         ERR_clear_error();
         const int rc = SSL_connect(ssl);
@@ -161,9 +164,8 @@ int Tls::Start(int fd, Role role, const std::string& serverName, const Tls* cont
                 why = "handshake failed";
             return NETVO_E_TLS;
         }
-        // A handshake moves a few small messages: bounded by the timeout
-        // as a whole rather than from each message.
-        const int w = op.WaitFd(fd, events);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Op::Clock::now());
+        const int w = left.count() > 0 ? op.WaitFd(fd, events, left) : NETVO_E_TIMEOUT;
         if (w != 0) {
             if (w == NETVO_E_TIMEOUT)
                 why = "no TLS handshake within the timeout";

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -254,6 +255,21 @@ TEST_F(Tls, RefusedProtPLeavesDataInClearText)
     const testbed::TlsDataCounts counts = srv.TlsData();
     EXPECT_EQ(counts.protectedConnections, 0);
     EXPECT_EQ(counts.clear, 1);
+}
+
+TEST_F(Tls, SilentHandshakeIsBoundedByTheTimeout)
+{
+    ScriptedServer server;
+    server.rawReplies["AUTH"] = "234 go ahead\r\n";  // and then nothing but silence
+    const int h = ftp_opensecure(server.HostPort().c_str(), 0, NETVO_SECURE_EXPLICIT);
+    ASSERT_GT(h, 0) << LastError();
+    handles.push_back(h);
+    ftp_setreceivetimeout(h, 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ftp_relogin(h, "u", "p", ""), NETVO_E_TIMEOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_NE(LastError().find("no TLS handshake within the timeout"), std::string::npos) << LastError();
+    EXPECT_EQ(ftp_isconnected(h), 0);
 }
 
 TEST_F(Tls, ServerToServerCopyOverTlsDataIsRefusedClearly)
