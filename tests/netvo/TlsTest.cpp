@@ -257,6 +257,20 @@ TEST_F(Tls, RefusedProtPLeavesDataInClearText)
     EXPECT_EQ(counts.clear, 1);
 }
 
+TEST_F(Tls, IPv6AddressIsMatchedByTheCertificate)
+{
+    testbed::ServerOptions options = Signed();
+    options.host = "::1";
+    testbed::TestFtpServer srv(options);
+    WriteFile(srv.Root() / "six.txt", "over ::1");
+    int login = -1;
+    const int h = Open(srv, NETVO_SECURE_EXPLICIT, login);
+    ASSERT_EQ(login, 0) << LastError();
+    ASSERT_EQ(ftp_get(h, "six.txt", "six.txt"), 0) << LastError();
+    EXPECT_EQ(ReadFile(local.Path() / "six.txt"), "over ::1");
+    EXPECT_EQ(srv.TlsData().resumed, 1);
+}
+
 TEST_F(Tls, SilentHandshakeIsBoundedByTheTimeout)
 {
     ScriptedServer server;
