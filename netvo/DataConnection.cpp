@@ -300,12 +300,14 @@ int CloseDataCommand(Session& s, Op& op, DataConnection& dc)
 
 int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason)
 {
-    {
-        // The caller's op may be the one the hook aborted.
+    if (dc.m_tls) {
+        // close_notify, briefly; the caller's op may be the one the hook
+        // aborted.
         Op closing(op.Handle(), op.Statusbox(), std::min(op.Timeout(), std::chrono::milliseconds(kDrainBound)));
         closing.IgnoreAbort();
         dc.CloseData(closing, false);
     }
+    dc.m_data.Close();
     dc.m_listen.Close();
     if (dc.m_completed || !s.control.IsOpen())
         return reason;
