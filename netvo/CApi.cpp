@@ -2,6 +2,7 @@
 // exception leaves the library.
 #include "netvo32.h"
 
+#include "Certificates.h"
 #include "HandleTable.h"
 #include "Listing.h"
 #include "RemoteFiles.h"
@@ -76,12 +77,15 @@ int CopyText(const std::string& text, char* buf, int size)
 
 std::string Str(const char* s) { return s ? s : ""; }
 
-int Open(const char* host, int port) noexcept
+int Open(const char* host, int port, int security = NETVO_SECURE_AUTO) noexcept
 {
     return Call([&]() -> int {
         if (!host)
             return SetLastError(NETVO_E_BADARG, "open: no host");
-        auto endpoint = ParseHost(host, port > 0 ? port : 21);
+        if (security < NETVO_SECURE_NONE || security > NETVO_SECURE_IMPLICIT)
+            return SetLastError(NETVO_E_BADARG, std::string(host) + ": not a security mode");
+        const bool implicitTls = security == NETVO_SECURE_IMPLICIT;
+        auto endpoint = ParseHost(host, port > 0 ? port : implicitTls ? 990 : 21);
         if (!endpoint || port < 0 || port > 65535)
             return SetLastError(NETVO_E_BADARG, std::string(host) + ": not a valid host");
         if (port > 0)
@@ -89,6 +93,10 @@ int Open(const char* host, int port) noexcept
         std::shared_ptr<Session> s = AddSession(*endpoint);
         if (!s)
             return SetLastError(NETVO_E_INTERNAL, "no more handles");
+        if (implicitTls)
+            s->SetImplicit();
+        else
+            s->SetSecurity(security);
         Op op = s->MakeOp();
         int rc = s->Connect(op);
         if (rc != 0) {
@@ -522,27 +530,24 @@ NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int
 
 }  // extern "C"
 
-// TODO(tls): security modes and certificates.
-NETVO_API int ftp_opensecure(const char* host, int port, int security)
-{
-    return security == NETVO_SECURE_IMPLICIT ? Guarded(NETVO_E_TLS, "TLS is not built yet") : Open(host, port);
-}
+NETVO_API int ftp_opensecure(const char* host, int port, int security) { return Open(host, port, security); }
 
 NETVO_API int ftp_setsecurity(int handle, int security)
 {
-    return WithAnySession(handle, [&](Session& s) {
-        return security == NETVO_SECURE_NONE || security == NETVO_SECURE_AUTO ? 0 : s.Fail(NETVO_E_TLS, "AUTH TLS");
-    });
+    return WithAnySession(handle, [&](Session& s) { return s.SetSecurity(security); });
 }
 
 NETVO_API int ftp_negotiatesecurity(int handle)
 {
-    return WithSession(handle, [](Session&) { return 0; });
+    return WithSession(handle, [](Session& s) {
+        Op op = s.MakeOp();
+        return s.Negotiate(op);
+    });
 }
 
 NETVO_API int ftp_getsecurity(int handle)
 {
-    return WithAnySession(handle, [](Session&) { return 0; });
+    return WithAnySession(handle, [](Session& s) { return s.SecurityLevel(); });
 }
 
-NETVO_API void netvo_setcerthook(netvo_certhook, void*) {}
+NETVO_API void netvo_setcerthook(netvo_certhook hook, void* context) { SetCertHook(hook, context); }

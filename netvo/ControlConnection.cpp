@@ -18,7 +18,8 @@ std::string Duration(std::chrono::milliseconds d)
 
 }  // namespace
 
-int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
+int ControlConnection::Open(const std::vector<Address>& addresses, Op& op, bool implicitTls,
+                            const std::string& serverName)
 {
     Close();
     Address peer;
@@ -40,6 +41,11 @@ int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
     m_peer = PeerAddress(m_fd.Get());
     m_local = LocalAddress(m_fd.Get());
     m_preliminaries = 0;
+    if (implicitTls) {
+        rc = StartTls(serverName, op);
+        if (rc != 0)
+            return rc;
+    }
     Reply greeting;
     do {
         rc = Read(greeting, op);
@@ -56,8 +62,29 @@ int ControlConnection::Open(const std::vector<Address>& addresses, Op& op)
     return 0;
 }
 
+int ControlConnection::StartTls(const std::string& serverName, Op& op)
+{
+    if (!IsOpen())
+        return NETVO_E_NOTCONNECTED;
+    // Anything the server sent after accepting AUTH TLS would be taken for
+    // protected replies later: a man in the middle could inject it.
+    if (!m_framer.Empty())
+        return GiveUp(NETVO_E_TLS, "the server sent more after accepting TLS");
+    std::string why;
+    const int rc = Tls::Start(m_fd.Get(), Tls::Role::Control, serverName, nullptr, op, m_tls, why);
+    if (rc != 0)
+        return GiveUp(rc, "TLS handshake failed: " + why);
+    return 0;
+}
+
 void ControlConnection::Close()
 {
+    if (m_tls && m_fd.Valid()) {
+        // A courtesy to the server, never waited for.
+        Op brief(0, false, std::chrono::milliseconds(0));
+        m_tls->Shutdown(brief, std::chrono::milliseconds(0));
+    }
+    m_tls.reset();
     m_fd.Close();
     m_framer.Reset();
     m_unsure = false;
@@ -75,7 +102,7 @@ bool ControlConnection::PullAvailable()
     // Bounded, so that a server flooding the connection cannot keep us here.
     char buffer[4096];
     for (int round = 0; round < 16;) {
-        ssize_t n = ::recv(m_fd.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        const long n = Receive(buffer, sizeof buffer);
         if (n > 0) {
             m_framer.Append(buffer, static_cast<size_t>(n));
             if (static_cast<size_t>(n) < sizeof buffer)
@@ -165,7 +192,8 @@ int ControlConnection::SendLine(std::string_view line, Op& op)
     wire.reserve(line.size() + 2);
     wire.append(line);
     wire += "\r\n";
-    int rc = SendAll(m_fd.Get(), wire.data(), wire.size(), op);
+    int rc = m_tls ? TlsSendAll(*m_tls, wire.data(), wire.size(), op)
+                   : SendAll(m_fd.Get(), wire.data(), wire.size(), op);
     if (rc == NETVO_E_CLOSED || rc == NETVO_E_TIMEOUT)
         Close();
     return rc;
@@ -234,7 +262,7 @@ int ControlConnection::ReadInto(Reply& reply, Op& op, std::chrono::milliseconds 
         case ReplyFramer::Status::NeedMore:
             break;
         }
-        ssize_t n = ::recv(m_fd.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        const long n = Receive(buffer, sizeof buffer);
         if (n > 0) {
             m_framer.Append(buffer, static_cast<size_t>(n));
             idleSince = Clock::now();
@@ -263,7 +291,7 @@ int ControlConnection::ReadInto(Reply& reply, Op& op, std::chrono::milliseconds 
         if (replyBinds)
             until = *begun + replyLimit;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
-        const int w = left.count() > 0 ? op.WaitFd(m_fd.Get(), POLLIN, left) : NETVO_E_TIMEOUT;
+        const int w = left.count() > 0 ? op.WaitFd(m_fd.Get(), WaitEvents(), left) : NETVO_E_TIMEOUT;
         if (w == NETVO_E_TIMEOUT && replyBinds)
             return GiveUp(NETVO_E_TIMEOUT, "the server kept the reply going for more than " + Duration(replyLimit));
         if (w == NETVO_E_TIMEOUT && closeOnTimeout)
@@ -299,10 +327,27 @@ bool ControlConnection::CheckAlive()
         Close();
         return false;
     }
-    // A 421 may also sit in the buffer, read along with an earlier reply.
-    if (readable || !m_framer.Empty())
+    // A 421 may also sit in the buffer, read along with an earlier reply
+    // (or inside TLS, where poll() cannot see it).
+    if (readable || !m_framer.Empty() || (m_tls && m_tls->Pending()))
         DiscardStale();
     return IsOpen();
+}
+
+long ControlConnection::Receive(char* buffer, size_t size)
+{
+    if (!m_tls)
+        return ::recv(m_fd.Get(), buffer, size, MSG_DONTWAIT);
+    const long n = m_tls->Read(buffer, size);
+    if (n == Tls::kAgain) {
+        errno = EAGAIN;
+        return -1;
+    }
+    if (n < 0) {
+        errno = ECONNRESET;
+        return -1;
+    }
+    return n;
 }
 
 bool ControlConnection::PeekAlive() const

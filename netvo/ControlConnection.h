@@ -3,7 +3,9 @@
 
 #include "ReplyParser.h"
 #include "Socket.h"
+#include "Tls.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,7 +23,15 @@ public:
 
     // Connects to one of the addresses and reads the greeting (waiting past
     // a 120 for the 220). 0, NETVO_E_REFUSED (greeting not 220) or a code.
-    int Open(const std::vector<Address>& addresses, Op& op);
+    // With `implicitTls`, TLS starts before the greeting (sent as SNI:
+    // `serverName`).
+    int Open(const std::vector<Address>& addresses, Op& op, bool implicitTls = false,
+             const std::string& serverName = {});
+    // Starts TLS on the open connection (after the server accepted AUTH TLS).
+    // 0 or a code; Failure() says why.
+    int StartTls(const std::string& serverName, Op& op);
+    // The connection's TLS, null while it is plain.
+    const Tls* TlsLayer() const { return m_tls.get(); }
     void Close();
     bool IsOpen() const { return m_fd.Valid(); }
     int Fd() const { return m_fd.Get(); }
@@ -81,8 +91,13 @@ private:
     // or error.
     bool PullAvailable();
     void DiscardStale();
+    // recv() or TLS: > 0 bytes, 0 at the end, -1 with errno (EAGAIN: wait
+    // for WaitEvents()).
+    long Receive(char* buffer, size_t size);
+    short WaitEvents() const { return m_tls ? m_tls->Wanted() : POLLIN; }
 
     netvo::Fd m_fd;
+    std::unique_ptr<Tls> m_tls;  // null while the connection is plain
     Address m_peer;
     Address m_local;
     ReplyFramer m_framer;

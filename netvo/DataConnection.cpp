@@ -16,6 +16,8 @@ namespace {
 // How long the cleanup after an abort waits for each reply (at most the
 // receive timeout).
 constexpr auto kDrainBound = std::chrono::seconds(2);
+// How long a TLS data connection waits for the server's end after ours.
+constexpr auto kTlsDrainBound = std::chrono::seconds(10);
 
 bool IsRefusal(int code) { return code >= 500 && code < 600; }
 
@@ -206,15 +208,80 @@ int OpenDataCommand(Session& s, Op& op, const std::string& command, long long re
         if (rc != 0)
             return s.Fail(AbortDataCommand(s, op, dc, rc == NETVO_E_TIMEOUT ? NETVO_E_DATACONN : rc), command);
     }
+    if (s.DataTls()) {
+        // Only now: servers start TLS on the data connection after their
+        // 1xx reply (in active mode we are the TLS client all the same).
+        std::string why;
+        rc = Tls::Start(dc.m_data.Get(), Tls::Role::Data, s.Host().host, s.control.TlsLayer(), op, dc.m_tls, why);
+        if (rc != 0)
+            return s.Fail(AbortDataCommand(s, op, dc, rc), command, "TLS on the data connection failed: " + why);
+        // The session is resumed, so this holds unless the server let
+        // someone else's TLS through.
+        if (dc.m_tls->Fingerprint() != s.control.TlsLayer()->Fingerprint())
+            return s.Fail(AbortDataCommand(s, op, dc, NETVO_E_TLS), command,
+                          "the data connection presented another certificate than the control connection");
+    }
     return 0;
+}
+
+void DataConnection::CloseData(Op& op, bool drain)
+{
+    if (!m_data.Valid())
+        return;
+    if (!m_tls) {
+        ::shutdown(m_data.Get(), SHUT_WR);
+        m_data.Close();
+        return;
+    }
+    const auto bound = std::min(op.Timeout(), std::chrono::milliseconds(kDrainBound));
+    m_tls->Shutdown(op, drain ? op.Timeout() : bound);
+    ::shutdown(m_data.Get(), SHUT_WR);
+    if (drain) {
+        // The server ends its side once it has our end; what it sent
+        // meanwhile is of no interest.
+        const auto deadline = Op::Clock::now() + std::min(op.Timeout(), std::chrono::milliseconds(kTlsDrainBound));
+        char scrap[16 * 1024];
+        for (;;) {
+            const ssize_t n = ::recv(m_data.Get(), scrap, sizeof scrap, MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                break;
+            if (n > 0)
+                continue;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Op::Clock::now());
+            if (left.count() <= 0 || op.WaitFd(m_data.Get(), POLLIN, left) != 0)
+                break;
+        }
+    }
+    m_tls.reset();
+    m_data.Close();
+}
+
+long DataConnection::Receive(char* buffer, size_t size, Op& op)
+{
+    if (m_tls)
+        return TlsReceiveSome(*m_tls, buffer, size, op);
+    for (;;) {
+        ssize_t n = ::recv(m_data.Get(), buffer, size, 0);
+        if (n >= 0) {
+            op.Moved();
+            return static_cast<long>(n);
+        }
+        const int next = op.AwaitRetry(m_data.Get(), POLLIN);
+        if (next == Op::kNotTransient)
+            return NETVO_E_CLOSED;
+        if (next != 0)
+            return next;
+    }
+}
+
+int DataConnection::Send(const char* data, size_t size, Op& op)
+{
+    return m_tls ? TlsSendAll(*m_tls, data, size, op) : SendAll(m_data.Get(), data, size, op);
 }
 
 int CloseDataCommand(Session& s, Op& op, DataConnection& dc)
 {
-    if (dc.m_data.Valid()) {
-        ::shutdown(dc.m_data.Get(), SHUT_WR);
-        dc.m_data.Close();
-    }
+    dc.CloseData(op, true);
     dc.m_listen.Close();
     if (dc.m_completed)
         return 0;
@@ -233,6 +300,13 @@ int CloseDataCommand(Session& s, Op& op, DataConnection& dc)
 
 int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason)
 {
+    if (dc.m_tls) {
+        // close_notify, briefly; the caller's op may be the one the hook
+        // aborted.
+        Op closing(op.Handle(), op.Statusbox(), std::min(op.Timeout(), std::chrono::milliseconds(kDrainBound)));
+        closing.IgnoreAbort();
+        dc.CloseData(closing, false);
+    }
     dc.m_data.Close();
     dc.m_listen.Close();
     if (dc.m_completed || !s.control.IsOpen())
@@ -288,22 +362,6 @@ bool AbortAndDrain(Session& s, const Op& op)
     if (s.control.IsOpen())
         s.control.SetUnsure();
     return answered;
-}
-
-long ReceiveSome(int fd, char* buffer, size_t size, Op& op)
-{
-    for (;;) {
-        ssize_t n = ::recv(fd, buffer, size, 0);
-        if (n >= 0) {
-            op.Moved();
-            return static_cast<long>(n);
-        }
-        const int next = op.AwaitRetry(fd, POLLIN);
-        if (next == Op::kNotTransient)
-            return NETVO_E_CLOSED;
-        if (next != 0)
-            return next;
-    }
 }
 
 }  // namespace netvo

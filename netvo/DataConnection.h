@@ -4,7 +4,9 @@
 #pragma once
 
 #include "Session.h"
+#include "Tls.h"
 
+#include <memory>
 #include <string>
 
 namespace netvo {
@@ -15,13 +17,27 @@ public:
     // The server answered the command with a final 2xx at once: no data.
     bool Completed() const { return m_completed; }
     const Reply& Preliminary() const { return m_preliminary; }
+    // Null on a clear-text data connection.
+    Tls* TlsLayer() const { return m_tls.get(); }
+
+    // Reads up to `size` bytes: > 0 bytes, 0 at the end, or a negative code.
+    long Receive(char* buffer, size_t size, Op& op);
+    // Sends all of `data`: 0 or a code.
+    int Send(const char* data, size_t size, Op& op);
 
 private:
     friend int OpenDataCommand(Session&, Op&, const std::string&, long long, DataConnection&);
     friend int CloseDataCommand(Session&, Op&, DataConnection&);
     friend int AbortDataCommand(Session&, Op&, DataConnection&, int);
 
+    // Ends TLS (close_notify, bounded) and closes the socket; after an
+    // upload (`drain`) reads until the server's end first, as closing with
+    // its unread TLS messages (session tickets) queued would reset the
+    // connection and could cost the server the file's last bytes.
+    void CloseData(Op& op, bool drain);
+
     netvo::Fd m_data;
+    std::unique_ptr<Tls> m_tls;
     netvo::Fd m_listen;
     bool m_completed = false;
     Reply m_preliminary;
@@ -54,7 +70,5 @@ int CloseDataCommand(Session& s, Op& op, DataConnection& dc);
 // the control connection stays usable. Returns `reason`.
 int AbortDataCommand(Session& s, Op& op, DataConnection& dc, int reason);
 
-// Reads up to `size` bytes: > 0 bytes, 0 at the end, or a negative code.
-long ReceiveSome(int fd, char* buffer, size_t size, Op& op);
 
 }  // namespace netvo

@@ -118,7 +118,7 @@ int ReceiveNames(Session& s, Op& op, const std::string& command, Keep keep, Name
         AsciiDecoder decoder;
         char buffer[64 * 1024 + 1];
         for (;;) {
-            long n = ReceiveSome(dc.Fd(), buffer, sizeof buffer - 1, op);
+            long n = dc.Receive(buffer, sizeof buffer - 1, op);
             if (n <= 0) {
                 rc = static_cast<int>(n);
                 if (rc == 0 && (!line.empty() || overlong) && !endLine())

@@ -48,6 +48,11 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
     std::string target = destName && *destName ? destName : SafeLastComponent(source);
     if (target.empty())
         return src.Fail(NETVO_E_BADARG, "server to server");
+    // Between two servers neither is the TLS client of the data connection,
+    // and a protected side would wait for a handshake that never comes.
+    if (src.DataTls() || dest.DataTls())
+        return (src.DataTls() ? src : dest)
+            .Fail(NETVO_E_TLS, "server to server", "server-to-server copies are not possible over TLS data connections");
     Op srcOp = src.MakeOp();
     Op destOp = dest.MakeOp();
     int rc = 0;

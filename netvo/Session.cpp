@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "Certificates.h"
 #include "Result.h"
 #include "Stream.h"
 
@@ -45,12 +46,99 @@ int Session::Connect(Op& op)
     stream.reset();
     m_loggedIn = false;
     m_wireType = 0;
+    m_negotiated = false;
+    m_protP = false;
     std::vector<Address> addresses;
+    const bool implicitTls = m_security == NETVO_SECURE_IMPLICIT;
     int rc = Resolve(m_host.host, m_host.port, op, addresses);
     if (rc == 0)
-        rc = control.Open(addresses, op);
+        rc = control.Open(addresses, op, implicitTls, m_host.host);
+    if (rc == NETVO_E_TLS)
+        return Fail(rc, "connect", control.Failure());
     if (rc != 0)
         return Fail(rc, "connect");
+    if (implicitTls)
+        return CheckServerCertificate();
+    return 0;
+}
+
+int Session::CheckServerCertificate()
+{
+    std::string why;
+    const int rc = CheckCertificate(*control.TlsLayer(), m_id, m_host.host, m_host.port, why);
+    if (rc != 0) {
+        control.Close();
+        return Fail(rc, "", why);
+    }
+    return 0;
+}
+
+int Session::SecurityLevel() const
+{
+    if (!control.TlsLayer())
+        return 0;
+    return m_protP ? 2 : 1;
+}
+
+int Session::SetSecurity(int security)
+{
+    if (security == NETVO_SECURE_IMPLICIT)
+        return Fail(NETVO_E_STATE, "security", "implicit TLS must be chosen when the connection is opened");
+    if (security != NETVO_SECURE_NONE && security != NETVO_SECURE_AUTO && security != NETVO_SECURE_EXPLICIT)
+        return Fail(NETVO_E_BADARG, "security");
+    if (control.TlsLayer() || m_security == NETVO_SECURE_IMPLICIT)
+        return Fail(NETVO_E_STATE, "security", "TLS is already running on this connection");
+    m_security = security;
+    // A mode chosen after the negotiation takes effect at the next login.
+    if (m_negotiated && !m_loggedIn)
+        m_negotiated = false;
+    return 0;
+}
+
+int Session::Negotiate(Op& op)
+{
+    if (m_negotiated)
+        return 0;
+    if (!control.IsOpen())
+        return Fail(NETVO_E_NOTCONNECTED, "AUTH TLS");
+    if (m_security == NETVO_SECURE_NONE) {
+        m_negotiated = true;
+        return 0;
+    }
+    if (m_security != NETVO_SECURE_IMPLICIT) {
+        Reply reply;
+        int rc = control.Command("AUTH TLS", reply, op);
+        if (rc != 0)
+            return Fail(rc, "AUTH TLS");
+        // Only 234 starts TLS; anything else (a refusal, or a server that
+        // says 200 to whatever it does not know) means no TLS here.
+        if (reply.code != 234 && m_security == NETVO_SECURE_AUTO) {
+            m_negotiated = true;  // the caller may warn before the password goes
+            return 0;
+        }
+        if (reply.code != 234)
+            return Fail(NETVO_E_TLS, "AUTH TLS",
+                        "the server does not offer TLS (" +
+                            (reply.lines.empty() ? std::to_string(reply.code) : reply.lines.front()) + ")");
+        rc = control.StartTls(m_host.host, op);
+        if (rc != 0)
+            return Fail(rc, "AUTH TLS", control.Failure());
+        rc = CheckServerCertificate();
+        if (rc != 0)
+            return rc;
+    }
+    // PBSZ is required before PROT; its refusal is left to PROT to show.
+    Reply reply;
+    int rc = control.Command("PBSZ 0", reply, op);
+    if (rc != 0)
+        return Fail(rc, "PBSZ 0");
+    rc = control.Command("PROT P", reply, op);
+    if (rc != 0)
+        return Fail(rc, "PROT P");
+    // Refused: the data connections stay in clear text, which the security
+    // level (1) says.
+    m_protP = reply.code >= 200 && reply.code < 300;
+    m_negotiated = true;
     return 0;
 }
 
@@ -100,6 +188,11 @@ int Session::Login(const std::string& user, const std::string& password, const s
         // A fresh session: servers disagree on a second USER after a login.
         Quit();
         int rc = Connect(op);
+        if (rc != 0)
+            return rc;
+    }
+    if (!m_negotiated) {
+        int rc = Negotiate(op);
         if (rc != 0)
             return rc;
     }
@@ -171,6 +264,8 @@ void Session::Quit()
     stream.reset();
     m_loggedIn = false;
     m_wireType = 0;
+    m_negotiated = false;
+    m_protP = false;
     if (control.CheckAlive()) {
         Op op(m_id, settings.statusbox, 3);
         Reply reply;

@@ -35,8 +35,25 @@ public:
     int Id() const { return m_id; }
     Op MakeOp() const { return Op(m_id, settings.statusbox, settings.timeoutSeconds); }
 
-    // Connects (again) to the host and reads the greeting.
+    // Connects (again) to the host and reads the greeting (over TLS from
+    // the first byte in implicit mode, the certificate checked).
     int Connect(Op& op);
+    // The TLS negotiation of the security mode, once per connection: AUTH
+    // TLS (unless implicit), the certificate check, PBSZ 0 and PROT P.
+    // 0 when the connection is encrypted or, in AUTO mode, the server
+    // offers no TLS; NETVO_E_TLS, NETVO_E_CERTIFICATE or another code.
+    int Negotiate(Op& op);
+    bool Negotiated() const { return m_negotiated; }
+    // 0 plain, 1 control connection encrypted, 2 data connections too.
+    int SecurityLevel() const;
+    // The security mode (netvo_security); see SetSecurity for the rules.
+    int Security() const { return m_security; }
+    // 0, or NETVO_E_STATE (implicit, or TLS already running), NETVO_E_BADARG.
+    int SetSecurity(int security);
+    void SetImplicit() { m_security = NETVO_SECURE_IMPLICIT; }
+    // Whether data connections use TLS (PROT P was accepted).
+    bool DataTls() const { return m_protP && control.TlsLayer() != nullptr; }
+    const Endpoint& Host() const { return m_host; }
     // USER/PASS/ACCT as the server asks, then FEAT and OPTS UTF8 ON; the
     // login's reply stays the last one. TYPE waits for the first transfer.
     int Login(const std::string& user, const std::string& password, const std::string& account, Op& op);
@@ -71,6 +88,7 @@ public:
 
 private:
     int AfterLogin(Op& op);
+    int CheckServerCertificate();
     int SendCredentials(const std::string& userLine, const std::string& password,
                         const std::string& account, Op& op);
 
@@ -78,6 +96,9 @@ private:
     Endpoint m_host;
     char m_wireType = 0;  // the TYPE the server has, 0 when not known
     bool m_loggedIn = false;
+    int m_security = NETVO_SECURE_AUTO;
+    bool m_negotiated = false;  // for the current connection
+    bool m_protP = false;
 };
 
 // Refuses command arguments that would break the command line.

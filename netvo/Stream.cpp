@@ -60,7 +60,7 @@ int ReadStream(Session& s, char* buffer, int size)
         // Binary: straight into the caller's buffer.
         if (st->atEnd)
             return 0;
-        const long n = ReceiveSome(st->dc.Fd(), buffer, static_cast<size_t>(size), op);
+        const long n = st->dc.Receive(buffer, static_cast<size_t>(size), op);
         if (n < 0)
             return lost(n);
         st->atEnd = n == 0;
@@ -70,7 +70,7 @@ int ReadStream(Session& s, char* buffer, int size)
     std::vector<char> raw;
     while (st->pending.empty() && !st->atEnd) {
         raw.resize(static_cast<size_t>(std::max(size, 4096)) + 1);  // + a CR held back
-        const long n = ReceiveSome(st->dc.Fd(), raw.data(), raw.size() - 1, op);
+        const long n = st->dc.Receive(raw.data(), raw.size() - 1, op);
         if (n < 0)
             return lost(n);
         if (n == 0) {
@@ -110,9 +110,9 @@ int WriteStream(Session& s, const char* buffer, int size)
     if (st->convert) {
         std::string wire;
         st->encoder.Encode(buffer, static_cast<size_t>(size), wire);
-        rc = SendAll(st->dc.Fd(), wire.data(), wire.size(), op);
+        rc = st->dc.Send(wire.data(), wire.size(), op);
     } else {
-        rc = SendAll(st->dc.Fd(), buffer, static_cast<size_t>(size), op);
+        rc = st->dc.Send(buffer, static_cast<size_t>(size), op);
     }
     if (rc != 0) {
         std::string command = st->command;

@@ -16,13 +16,13 @@ int Put(Session& s, const char* local, const char* remote, PutMode mode, long lo
 // path again) and the remote name given.
 int PutFile(Session& s, const std::string& path, const std::string& remoteName, PutMode mode, long long offset);
 
+class DataConnection;
 // Copies the data connection into a file descriptor until the end; with a
 // limit (>= 0), more than `limit` bytes give NETVO_E_PROTOCOL.
-int ReceiveToFd(int dataFd, int fileFd, bool ascii, Op& op, long long limit = -1);
+int ReceiveToFd(DataConnection& dc, int fileFd, bool ascii, Op& op, long long limit = -1);
 // Copies a file descriptor (from its current position) to the data connection.
-int SendFromFd(int fileFd, int dataFd, bool ascii, Op& op);
+int SendFromFd(int fileFd, DataConnection& dc, bool ascii, Op& op);
 
-class DataConnection;
 // Receives an opened data command into `file` (opened for `path`, or -1 when
 // it could not be opened), closes the file and reads the final reply. A
 // listing passes kMaxListingBytes as its limit.

@@ -201,7 +201,10 @@ NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int
  * The mode is chosen per handle before login:
  *  - NETVO_SECURE_NONE: plain FTP.
  *  - NETVO_SECURE_AUTO (the default of every handle): AUTH TLS; when the
- *    server refuses it (4xx/5xx), the login goes on in clear text.
+ *    server refuses it (any reply but 234), the login goes on in clear
+ *    text. Once the server has accepted it, a failed handshake or an
+ *    untrusted certificate fails the login: there is no way back to clear
+ *    text on that connection.
  *  - NETVO_SECURE_EXPLICIT: AUTH TLS, and the login fails with NETVO_E_TLS
  *    when the server refuses it.
  *  - NETVO_SECURE_IMPLICIT: TLS from the first byte (usually port 990);
@@ -213,7 +216,10 @@ NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int
  * ($XDG_CONFIG_HOME/Brenmar/trusted-certs, ~/.config when unset); else the
  * certificate hook decides; without a hook the login fails with
  * NETVO_E_CERTIFICATE and ftp_lasterror names the reason and the
- * fingerprint. */
+ * fingerprint. A data connection must present the control connection's
+ * certificate (else NETVO_E_TLS). A server-to-server copy where either
+ * handle protects its data connections fails with NETVO_E_TLS: neither
+ * server would be the TLS client of the connection between them. */
 enum netvo_security {
     NETVO_SECURE_NONE = 0,
     NETVO_SECURE_AUTO = 1,

@@ -48,6 +48,14 @@ TestFtpServer::TestFtpServer(ServerOptions options)
     }
     if (m_options.anonymous)
         argv.push_back("--anonymous");
+    if (!m_options.tlsCertificate.empty())
+        argv.insert(argv.end(), {"--tls", m_options.tlsCertificate, m_options.tlsKey});
+    if (m_options.tlsRequired)
+        argv.push_back("--tls-required");
+    if (m_options.requireReuse)
+        argv.push_back("--require-reuse");
+    if (m_options.implicitTls)
+        argv.push_back("--implicit");
     m_port = detail::LaunchHelper(m_process, "FTP server", argv);
 }
 
@@ -191,6 +199,23 @@ int TestFtpServer::OpenConnections() const
     if (result.ec != std::errc() || result.ptr != count.data() + count.size())
         throw std::runtime_error("FTP server answered CONNECTIONS with '" + count + "'");
     return open;
+}
+
+TlsDataCounts TestFtpServer::TlsData() const
+{
+    const std::string answer = Control("TLS");
+    TlsDataCounts counts;
+    const char* p = answer.data();
+    const char* end = p + answer.size();
+    for (int* field : {&counts.protectedConnections, &counts.resumed, &counts.clear}) {
+        while (p < end && *p == ' ')
+            ++p;
+        const auto result = std::from_chars(p, end, *field);
+        if (result.ec != std::errc())
+            throw std::runtime_error("FTP server answered TLS with '" + answer + "'");
+        p = result.ptr;
+    }
+    return counts;
 }
 
 }  // namespace testbed

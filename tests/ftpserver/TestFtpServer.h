@@ -24,6 +24,27 @@ struct ServerOptions {
     bool anonymous = false;
     // The loopback address to listen on: "127.0.0.1" or "::1".
     std::string host = "127.0.0.1";
+    // FTP over TLS (TLS 1.2 or newer) with this certificate and key (PEM
+    // files, e.g. from TestCertificates); empty: plain FTP, and AUTH is an
+    // unknown command.
+    std::string tlsCertificate{};
+    std::string tlsKey{};
+    // USER and PASS are refused before AUTH TLS (vsftpd's
+    // force_local_logins_ssl).
+    bool tlsRequired = false;
+    // A protected data connection that does not resume the control
+    // connection's TLS session is refused with "522 SSL connection failed:
+    // session reuse required" (vsftpd's require_ssl_reuse).
+    bool requireReuse = false;
+    // TLS from the first byte, before the greeting.
+    bool implicitTls = false;
+};
+
+// What the data connections of all sessions did so far.
+struct TlsDataCounts {
+    int protectedConnections = 0;  // with TLS (PROT P)
+    int resumed = 0;               // of those, resuming the control connection's session
+    int clear = 0;                 // without TLS
 };
 
 class TestFtpServer {
@@ -110,6 +131,7 @@ public:
     // Number of control connections currently open on the server. The
     // server notices a client's close asynchronously: poll with a deadline.
     int OpenConnections() const;
+    TlsDataCounts TlsData() const;
 
 private:
     // Sends one control request; returns the data after "OK" (may be

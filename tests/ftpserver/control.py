@@ -32,6 +32,9 @@ Requests (words separated by blanks, the verb case-insensitive):
   CLEAR                        all faults off
   COMMANDS                     "OK <n>" then the n command lines received
   CONNECTIONS                  "OK <n>", control connections open now
+  TLS                          "OK <protected> <resumed> <clear>": data
+                               connections so far with TLS, how many of
+                               those resumed the session, and without TLS
   PING                         "OK"
 Answers are "OK", "OK <data>" or "ERR <reason>".
 """
@@ -177,6 +180,11 @@ def _connections(faults):
     return ['OK %d' % faults.connections()]
 
 
+def _tls(faults):
+    from tls import DATA_STATS
+    return ['OK %d %d %d' % DATA_STATS.counts()]
+
+
 def _ping(faults):
     return ['OK']
 
@@ -200,6 +208,7 @@ _REQUESTS = {
     'CLEAR': _clear,
     'COMMANDS': _commands,
     'CONNECTIONS': _connections,
+    'TLS': _tls,
     'PING': _ping,
 }
 

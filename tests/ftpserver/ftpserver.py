@@ -44,7 +44,16 @@ def parse_args(argv):
     p.add_argument('--no-epsv', action='store_true', help='treat EPSV as unknown')
     p.add_argument('--no-mlsd', action='store_true', help='treat MLSD and MLST as unknown')
     p.add_argument('--foreign-pasv', action='store_true', help='227 replies name 127.0.0.2')
+    # FTP over TLS (see tls.py).
+    p.add_argument('--tls', nargs=2, metavar=('CERTFILE', 'KEYFILE'),
+                   help='offer AUTH TLS with this certificate (TLS 1.2 or newer)')
+    p.add_argument('--tls-required', action='store_true', help='refuse USER and PASS before AUTH TLS')
+    p.add_argument('--require-reuse', action='store_true',
+                   help='refuse protected data connections that do not resume the TLS session')
+    p.add_argument('--implicit', action='store_true', help='TLS from the first byte')
     args = p.parse_args(argv)
+    if (args.tls_required or args.require_reuse or args.implicit) and not args.tls:
+        p.error('--tls-required, --require-reuse and --implicit need --tls')
     try:
         loopback = ipaddress.ip_address(args.host).is_loopback
     except ValueError:
@@ -105,6 +114,10 @@ def main(argv):
             sys.exit('ftpserver: %s: %s' % (request, answer))
 
     handler = make_handler_class(faults, make_authorizer(args), args.idle_timeout)
+    if args.tls:
+        from tls import make_context, tls_handler_class
+        handler = tls_handler_class(handler, make_context(*args.tls), args.tls_required,
+                                    args.require_reuse, args.implicit)
     server = FTPServer((args.host, args.port), handler)
     sys.stdout.write('READY %d\n' % server.address[1])
     sys.stdout.flush()

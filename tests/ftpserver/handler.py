@@ -8,7 +8,7 @@ import ipaddress
 import os
 
 from pyftpdlib.filesystems import FilesystemError
-from pyftpdlib.handlers import FTPHandler, proto_cmds
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.log import logger
 
 from dtp import DroppingDTPHandler
@@ -21,12 +21,12 @@ ENDLESS_INTERVAL = 0.1  # seconds between the lines of a reply that never ends
 
 
 
-def _commands(epsv, mlsd):
-    """pyftpdlib's commands less the switched-off ones; FEAT follows them."""
+def _commands(commands, epsv, mlsd):
+    """The handler's commands less the switched-off ones; FEAT follows them."""
     dropped = set() if epsv else {'EPSV'}
     if not mlsd:
         dropped |= {'MLSD', 'MLST'}
-    return {k: v for k, v in proto_cmds.items() if k not in dropped}
+    return {k: v for k, v in commands.items() if k not in dropped}
 
 
 class TestBedHandler(DelayedRepliesMixin, FTPHandler):
@@ -115,7 +115,8 @@ class TestBedHandler(DelayedRepliesMixin, FTPHandler):
         if endless:
             self._talk_forever(cmd, endless)
             return
-        self.proto_cmds = _commands(self.faults.epsv_enabled(), self.faults.mlsd_enabled())
+        # The class's table: the TLS handler's has AUTH, PBSZ and PROT too.
+        self.proto_cmds = _commands(type(self).proto_cmds, self.faults.epsv_enabled(), self.faults.mlsd_enabled())
         code = self.faults.take_failure(cmd)
         if code is None:
             super().pre_process_command(line, cmd, arg)
