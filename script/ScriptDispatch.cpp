@@ -115,7 +115,8 @@ int CScriptEngine::ExecuteCmd(CScriptValue& value)
     if (m_pCurSession == nullptr)
         SetCurrentSession("#0");
     const std::int32_t token = m_Tokenizer.GetToken();
-    if (token != tok::Login) {
+    // secure chooses how the next login connects, so it comes before one.
+    if (token != tok::Login && token != tok::Secure) {
         const int handle = m_pCurSession->GetFtpHandle();
         if (handle <= 0) {
             EchoCommand("Session not login yet, check your syntax.");

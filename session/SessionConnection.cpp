@@ -49,9 +49,10 @@ int OpenSecured(const std::string& host, bool usePort, int port, int security)
     return handle;
 }
 
-void WarnIfClear(int handle, const std::string& host)
+// Only when encryption was wanted: a user who chose plain FTP knows.
+void WarnIfClear(int handle, const std::string& host, int security)
 {
-    if (ftp_getsecurity(handle) == 0)
+    if (security == NETVO_SECURE_AUTO && ftp_getsecurity(handle) == 0)
         g_TraceLog.Warning("%s offers no encryption: the password goes out in clear text.", host.c_str());
 }
 
@@ -92,7 +93,7 @@ int CSession::Login(const std::string& host, const std::string& user, const std:
         m_nFtpHandle = handle;
         m_tConnected = Now();
         m_tLastCheck = m_tConnected;
-        WarnIfClear(handle, host);
+        WarnIfClear(handle, host, m_nSecurity);
         EchoLogin("USER " + user, account);
         const int cc = BusyCall(*this, [&] {
             return ftp_relogin(handle, user.c_str(), password.c_str(), account.c_str());

@@ -67,14 +67,15 @@ TEST_F(MarloProgramTest, TheDialogueGoesToStandardOutput)
 {
     ProgramResult result = RunScript("echo on\nLOGIN\npwd\n");
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, "");
+    // The test bed offers no TLS: the user hears of it, beside the dialogue.
+    EXPECT_EQ(result.err, "Warning: " + server.HostPort() + " offers no encryption: the password goes out in clear text.\n");
     EXPECT_EQ(result.out.rfind("Client=> C> " + Login() + "\r\n\nServer=> S> 2", 0), 0u) << result.out;
     EXPECT_NE(result.out.find("Client=> C> pwd\r\n\nServer=> S> /\r\n\nServer=> S> 257 \"/\" is the current directory.\r\n\n"),
               std::string::npos)
         << result.out;
 
-    // Echo off: a run that succeeds prints nothing at all.
-    result = RunScript("LOGIN\npwd\n");
+    // Echo off, clear text chosen: a run that succeeds prints nothing at all.
+    result = RunScript("secure off\nLOGIN\npwd\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
@@ -111,14 +112,14 @@ TEST_F(MarloProgramTest, ProgressGoesToStandardErrorOnly)
     std::ofstream(server.Root().parent_path() / "up.bin") << std::string(20000, 'x');
     const std::string up = (server.Root().parent_path() / "up.bin").string();
     server.DelayReplies("STOR", 0.15);  // longer than the hook's 100 ms slice
-    ProgramResult result = RunScript("echo on\nLOGIN\nstatusbox on\nput \"" + up + "\" up.bin\n");
+    ProgramResult result = RunScript("secure off\necho on\nLOGIN\nstatusbox on\nput \"" + up + "\" up.bin\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("20000 bytes  100%"), std::string::npos) << result.err;
     EXPECT_EQ(result.err.back(), '\n');
     EXPECT_EQ(result.out.find("bytes"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Client=> C> statusbox on"), std::string::npos);
 
-    result = RunScript("LOGIN\nput \"" + up + "\" up.bin\n");
+    result = RunScript("secure off\nLOGIN\nput \"" + up + "\" up.bin\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
 }

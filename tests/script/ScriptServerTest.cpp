@@ -16,7 +16,7 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 bool IsLoginCommand(const std::string& command)
 {
-    for (const char* verb : {"USER ", "PASS ", "OPTS ", "FEAT", "SYST", "TYPE ", "QUIT"}) {
+    for (const char* verb : {"AUTH ", "USER ", "PASS ", "OPTS ", "FEAT", "SYST", "TYPE ", "QUIT"}) {
         if (command.rfind(verb, 0) == 0)
             return true;
     }
