@@ -2,6 +2,8 @@
 // the panes, and the wiring that keeps the commands' state current.
 #include "MainFrame.h"
 
+#include "CertificateDlg.h"
+
 #include "FileView.h"
 #include "FrameIcons.h"
 #include "HttpGetDlg.h"
@@ -31,6 +33,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWhatsThis>
+
+#include <netvo32.h>
 
 std::string g_strProgramFolder;
 CMainFrame* g_pMainFrame = nullptr;
@@ -69,6 +73,8 @@ CMainFrame::CMainFrame(CTavoDoc* doc, QWidget* parent) : QMainWindow(parent), m_
 
     // The message pane shows everything the trace log passes on.
     g_TraceLog.SetOutput(reinterpret_cast<TraceOutputContext>(m_pMsgView), &CMsgView::TraceOutput);
+    // Logins (scripts' included) ask the user about unknown certificates.
+    InstallCertificateQuestion();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { OnSessionEnding(); });
     resize(760, 540);
@@ -446,6 +452,9 @@ void CMainFrame::CreateStatusBar()
     m_pStatusText = new QLabel(bar);
     m_pStatusText->setObjectName(QStringLiteral("StatusObjects"));
     bar->addPermanentWidget(m_pStatusText);
+    m_pSecurityText = new QLabel(bar);
+    m_pSecurityText->setObjectName(QStringLiteral("StatusSecurity"));
+    bar->addPermanentWidget(m_pSecurityText);
     bar->showMessage(QStringLiteral("Ready"));
     QAction* action = m_aActions[CmdStatusBar];
     action->setCheckable(true);
@@ -473,6 +482,31 @@ void CMainFrame::SetViewStyle(int style)
     m_pFileView->SetViewStyle(static_cast<CFileView::ViewStyle>(style));
 }
 
+// The selected server's encryption, in the status bar: a lock while the
+// connection is encrypted, a plain word of warning while it is not.
+void CMainFrame::ShowSecurityState(int handle)
+{
+    if (!m_pSecurityText)
+        return;
+    const int state = handle > 0 ? ftp_getsecurity(handle) : -1;
+    if (state < 0) {
+        m_pSecurityText->clear();
+        m_pSecurityText->setToolTip(QString());
+        return;
+    }
+    static const QString kLock = QString::fromUtf8("\xF0\x9F\x94\x92 ");  // U+1F512
+    if (state == 2) {
+        m_pSecurityText->setText(kLock + QStringLiteral("TLS"));
+        m_pSecurityText->setToolTip(QStringLiteral("The connection is encrypted, file transfers included."));
+    } else if (state == 1) {
+        m_pSecurityText->setText(kLock + QStringLiteral("TLS (files in clear)"));
+        m_pSecurityText->setToolTip(QStringLiteral("Commands are encrypted; the server sends files unencrypted."));
+    } else {
+        m_pSecurityText->setText(QStringLiteral("Not encrypted"));
+        m_pSecurityText->setToolTip(QStringLiteral("Passwords and files cross the network in clear text."));
+    }
+}
+
 void CMainFrame::UpdateCommandStates()
 {
     const bool server = GetCurrentHandle() > 0;
@@ -482,6 +516,7 @@ void CMainFrame::UpdateCommandStates()
     m_aActions[CmdExecuteLine]->setEnabled(text && server);
     m_aActions[CmdChangeRoot]->setEnabled(m_pDriveView != nullptr && server);
     m_aActions[CmdCloseServer]->setEnabled(m_pDriveView != nullptr && server);
+    ShowSecurityState(GetCurrentHandle());
 
     const bool modified = m_pMsgView && m_pMsgView->IsModified();
     m_aActions[CmdClearLog]->setEnabled(modified);

@@ -125,6 +125,7 @@ public:
     // Re-evaluates the enabled state of the commands that depend on the
     // command bar and the selection.
     void UpdateCommandStates();
+    void ShowSecurityState(int handle);
 
     // --- Edit commands ------------------------------------------------------------
     // Cut, Copy, Paste and Delete act on the pane that last had the focus:
@@ -184,6 +185,7 @@ private:
     QToolBar* m_pCommandToolBar = nullptr;
     QComboBox* m_pCommandBar = nullptr;
     QLabel* m_pStatusText = nullptr;
+    QLabel* m_pSecurityText = nullptr;  // the selected server's encryption
     QActionGroup* m_pViewGroup = nullptr;
     QActionGroup* m_pModeGroup = nullptr;
     QAction* m_aActions[CmdCount] = {};
