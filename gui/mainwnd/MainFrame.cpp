@@ -482,8 +482,8 @@ void CMainFrame::SetViewStyle(int style)
     m_pFileView->SetViewStyle(static_cast<CFileView::ViewStyle>(style));
 }
 
-// The selected server's encryption, in the status bar: a lock while the
-// connection is encrypted, a plain word of warning while it is not.
+// The selected server's encryption, in the status bar, in words: a lock
+// glyph needs a font that many desktops lack.
 void CMainFrame::ShowSecurityState(int handle)
 {
     if (!m_pSecurityText)
@@ -494,12 +494,11 @@ void CMainFrame::ShowSecurityState(int handle)
         m_pSecurityText->setToolTip(QString());
         return;
     }
-    static const QString kLock = QString::fromUtf8("\xF0\x9F\x94\x92 ");  // U+1F512
     if (state == 2) {
-        m_pSecurityText->setText(kLock + QStringLiteral("TLS"));
+        m_pSecurityText->setText(QStringLiteral("Encrypted (TLS)"));
         m_pSecurityText->setToolTip(QStringLiteral("The connection is encrypted, file transfers included."));
     } else if (state == 1) {
-        m_pSecurityText->setText(kLock + QStringLiteral("TLS (files in clear)"));
+        m_pSecurityText->setText(QStringLiteral("TLS, files in clear"));
         m_pSecurityText->setToolTip(QStringLiteral("Commands are encrypted; the server sends files unencrypted."));
     } else {
         m_pSecurityText->setText(QStringLiteral("Not encrypted"));
