@@ -40,6 +40,8 @@ TEST(MarloTlsTest, AnUnknownCertificateIsTrustedOnlyWhenAsked)
     testbed::TestCertificates certificates;
     testbed::TestFtpServer server(TlsOnly(certificates));
     testbed::detail::TempDir config("marlo-config-");
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = previous ? previous : "";
     ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
 
     const auto work = server.Root().parent_path();
@@ -66,7 +68,10 @@ TEST(MarloTlsTest, AnUnknownCertificateIsTrustedOnlyWhenAsked)
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(again.err, "");  // encrypted: no clear-text warning, no question
     EXPECT_EQ(ReadAll(server.Root() / "up.bin"), payload);
-    ::unsetenv("XDG_CONFIG_HOME");
+    if (previous)
+        ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "FtpSession.h"
 #include "MainFrame.h"
 #include "TavoDoc.h"
-#include "TempDir.h"
 #include "TestCertificates.h"
 #include "TestFtpServer.h"
 #include "ViewsTestSupport.h"
@@ -17,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 TEST(CertificateQuestion, AskedOnceThenTrustedAndShownInTheStatusBar)
 {
@@ -27,8 +27,10 @@ TEST(CertificateQuestion, AskedOnceThenTrustedAndShownInTheStatusBar)
     options.tlsRequired = true;
     options.requireReuse = true;
     testbed::TestFtpServer server(options);
-    testbed::detail::TempDir config("tavo-config-");
-    ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    // The test process has a configuration folder of its own; the trusted
+    // file in it starts and ends empty.
+    const std::filesystem::path trusted = std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "Brenmar/trusted-certs";
+    std::filesystem::remove(trusted);
 
     CTavoDoc doc;
     CMainFrame frame(&doc);
@@ -64,5 +66,5 @@ TEST(CertificateQuestion, AskedOnceThenTrustedAndShownInTheStatusBar)
     EXPECT_EQ(asked, 2);
 
     SetCertificateAnswerer({});
-    ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove(trusted);
 }
