@@ -3,6 +3,7 @@
 // runner in a process of its own.
 #include "ScriptRun.h"
 
+#include "CommandEcho.h"
 #include "FileListModel.h"
 #include "FileView.h"
 #include "MainFrame.h"
@@ -26,7 +27,11 @@ int ClientEcho(std::intptr_t /*userData*/, const char* text)
 {
     if (!g_pMsgView || !text)
         return 0;
-    QString shown = QString::fromUtf8(text);
+    // The pane (and a saved log) never shows a login's password.
+    std::string line = text;
+    if (line.rfind("C> ", 0) == 0)
+        line = "C> " + MaskedScriptLine(line.substr(3));
+    QString shown = QString::fromStdString(line);
     if (!shown.endsWith(QLatin1String("\r\n")))
         shown += QLatin1String("\r\n");
     g_pMsgView->AddText(shown);
@@ -147,6 +152,11 @@ int CFileView::OnFtpRunscript()
         g_TraceLog.Message("Script %s could not be read.", script.c_str());
     else if (result != 0)
         g_TraceLog.Message("Script %s stopped with code %d.", script.c_str(), result);
+    // What the script fetched into the shown folder appears at once.
+    if (m_nFtpHandle <= 0) {
+        const std::string shownFolder = m_strCurPath;
+        ShowLocalFolder(shownFolder);
+    }
     return result;
 }
 

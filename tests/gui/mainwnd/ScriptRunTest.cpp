@@ -138,8 +138,8 @@ TEST_F(ScriptRun, InProcessRunsInTheScriptsFolderAndShowsTheDialogue)
     WriteFile(server.Root() / "data.txt", "payload\n");
     const fs::path script = m_local / "job" / "get.scr";
     fs::create_directories(script.parent_path());
-    WriteFile(script, "login " + server.HostPort() + " " + server.User() + " " + server.Password() +
-                          "\necho on\nget data.txt copy.txt\nquit\n");
+    WriteFile(script, "secure off\necho on\nlogin " + server.HostPort() + " " + server.User() + " " +
+                          server.Password() + "\nget data.txt copy.txt\nquit\n");
     const std::string before = WorkingFolder();
     ASSERT_NE(before, script.parent_path().string());
     Select(script);
@@ -152,7 +152,10 @@ TEST_F(ScriptRun, InProcessRunsInTheScriptsFolderAndShowsTheDialogue)
     EXPECT_EQ(WorkingFolder(), before);
     const QString pane = m_frame.GetMsgView()->toPlainText();
     // Each command on a line of its own, the server's reply after it.
-    EXPECT_EQ(pane.toStdString(), "C> get data.txt copy.txt\nS> 226 Transfer complete.\nC> quit\n");
+    // The password never reaches the pane.
+    EXPECT_EQ(pane.toStdString(), "C> login " + server.HostPort() + " " + server.User() +
+                                      " ****\nS> 230 Login successful.\nC> get data.txt copy.txt\nS> 226 Transfer "
+                                      "complete.\nC> quit\n");
 }
 
 // Retrying for ever against a port where nothing listens: the progress
