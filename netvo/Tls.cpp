@@ -176,6 +176,29 @@ int Tls::Start(int fd, Role role, const std::string& serverName, const Tls* cont
     return 0;
 }
 
+// What a failed SSL_read/SSL_write means: kAgain (and what to wait for),
+// 0 for the peer's clean end, kInterrupted to call again, or
+// NETVO_E_CLOSED. With SSL_OP_IGNORE_UNEXPECTED_EOF a bare TCP end reads
+// as a clean end.
+long Tls::Outcome(int rc)
+{
+    switch (SSL_get_error(m_ssl, rc)) {
+    case SSL_ERROR_WANT_READ:
+        m_wanted = POLLIN;
+        return kAgain;
+    case SSL_ERROR_WANT_WRITE:
+        m_wanted = POLLOUT;
+        return kAgain;
+    case SSL_ERROR_ZERO_RETURN:
+        return 0;
+    case SSL_ERROR_SYSCALL:
+        return errno == EINTR ? kInterrupted : static_cast<long>(NETVO_E_CLOSED);
+    default:
+        ERR_clear_error();
+        return NETVO_E_CLOSED;
+    }
+}
+
 long Tls::Read(char* buffer, size_t size)
 {
     size_t total = 0;
@@ -187,27 +210,14 @@ long Tls::Read(char* buffer, size_t size)
             total += n;
             continue;
         }
-        const int error = SSL_get_error(m_ssl, rc);
-        if (total > 0 && error != SSL_ERROR_SSL)
-            break;  // hand out what came; the next call sees the rest
-        switch (error) {
-        case SSL_ERROR_WANT_READ:
-            m_wanted = POLLIN;
-            return total > 0 ? static_cast<long>(total) : kAgain;
-        case SSL_ERROR_WANT_WRITE:
-            m_wanted = POLLOUT;
-            return total > 0 ? static_cast<long>(total) : kAgain;
-        case SSL_ERROR_ZERO_RETURN:
-            return 0;
-        case SSL_ERROR_SYSCALL:
-            // With SSL_OP_IGNORE_UNEXPECTED_EOF a bare TCP end is an end.
-            if (errno == EINTR)
-                continue;
-            return NETVO_E_CLOSED;
-        default:
-            ERR_clear_error();
-            return NETVO_E_CLOSED;
-        }
+        // Hand out what came; the next call meets a failure again, unless
+        // it is a protocol error, which must not pass as data.
+        if (total > 0 && SSL_get_error(m_ssl, rc) != SSL_ERROR_SSL)
+            break;
+        const long outcome = Outcome(rc);
+        if (outcome == kInterrupted)
+            continue;
+        return outcome;
     }
     return static_cast<long>(total);
 }
@@ -220,21 +230,11 @@ long Tls::Write(const char* data, size_t size)
         const int rc = SSL_write_ex(m_ssl, data, size, &n);
         if (rc == 1)
             return static_cast<long>(n);
-        switch (SSL_get_error(m_ssl, rc)) {
-        case SSL_ERROR_WANT_READ:
-            m_wanted = POLLIN;
-            return kAgain;
-        case SSL_ERROR_WANT_WRITE:
-            m_wanted = POLLOUT;
-            return kAgain;
-        case SSL_ERROR_SYSCALL:
-            if (errno == EINTR)
-                continue;
-            return NETVO_E_CLOSED;
-        default:
-            ERR_clear_error();
-            return NETVO_E_CLOSED;
-        }
+        const long outcome = Outcome(rc);
+        if (outcome == kInterrupted)
+            continue;
+        // A clean end while writing still means the bytes did not go.
+        return outcome == 0 ? static_cast<long>(NETVO_E_CLOSED) : outcome;
     }
 }
 

@@ -62,6 +62,9 @@ private:
     friend struct TlsAccess;
     Tls() = default;
 
+    static constexpr long kInterrupted = -2;  // Outcome: call again
+    long Outcome(int rc);
+
     SSL* m_ssl = nullptr;
     int m_fd = -1;
     Role m_role = Role::Control;

@@ -38,8 +38,8 @@ int OpenSecured(const std::string& host, bool usePort, int port, int security)
     if (cc == 0)
         cc = ftp_negotiatesecurity(handle);
     if (cc != 0) {
-        // Keep the negotiation's reason: releasing the handle must not
-        // replace it.
+        // The reason stays the library's last error for the caller to
+        // show (releasing a handle records none); the trace gets it too.
         char reason[1024] = "";
         ftp_lasterror(reason, sizeof reason);
         netvo_release(handle);

@@ -1,7 +1,7 @@
 #include "ScheduleDlg.h"
 
+#include "CheckedDialog.h"
 #include "Crontab.h"
-#include "Prompt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -206,27 +206,13 @@ QString CScheduleDlg::Problem() const
 
 void CScheduleDlg::accept()
 {
-    const QString problem = Problem();
-    if (!problem.isEmpty()) {
-        CPrompt::Stop(problem, windowTitle());
-        return;
-    }
-    QDialog::accept();
+    if (!RefuseProblem(*this, Problem()))
+        QDialog::accept();
 }
 
 int CScheduleDlg::Run()
 {
-    const Responder& responder = ResponderSlot();
-    if (!responder)
-        return exec();
-    if (!responder(*this))
-        return QDialog::Rejected;
-    const QString problem = Problem();
-    if (!problem.isEmpty()) {
-        CPrompt::Stop(problem, windowTitle());
-        return QDialog::Rejected;
-    }
-    return QDialog::Accepted;
+    return RunCheckedDialog(*this, ResponderSlot(), [this] { return Problem(); });
 }
 
 CScheduleDlg::Responder CScheduleDlg::SetResponder(Responder responder)

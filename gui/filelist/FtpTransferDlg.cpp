@@ -1,8 +1,8 @@
 // The FTP GET and FTP PUT/APPEND dialogs, and the transfers they run.
 #include "FtpTransferDlg.h"
 
+#include "CheckedDialog.h"
 #include "FtpSession.h"
-#include "Prompt.h"
 #include "TavoDoc.h"
 #include "TraceLog.h"
 
@@ -206,27 +206,13 @@ QString CFtpTransferDlg::Problem() const
 
 void CFtpTransferDlg::accept()
 {
-    const QString problem = Problem();
-    if (!problem.isEmpty()) {
-        CPrompt::Stop(problem, windowTitle());
-        return;
-    }
-    QDialog::accept();
+    if (!RefuseProblem(*this, Problem()))
+        QDialog::accept();
 }
 
 int CFtpTransferDlg::Run()
 {
-    const Responder& responder = ResponderSlot();
-    if (!responder)
-        return exec();
-    if (!responder(*this))
-        return QDialog::Rejected;
-    const QString problem = Problem();
-    if (!problem.isEmpty()) {
-        CPrompt::Stop(problem, windowTitle());
-        return QDialog::Rejected;
-    }
-    return QDialog::Accepted;
+    return RunCheckedDialog(*this, ResponderSlot(), [this] { return Problem(); });
 }
 
 CFtpTransferDlg::Responder CFtpTransferDlg::SetResponder(Responder responder)
