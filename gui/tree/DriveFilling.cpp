@@ -185,6 +185,9 @@ void CDriveView::OnItemExpanding(QTreeWidgetItem* item, bool expanding)
             collapseItem(item);
     }
     m_bFilling = wasFilling;
+    // Reading a server's folder logs in again when the connection had dropped.
+    if (handle > 0)
+        UpdateSecurityEmblems();
     SyncSelection();
 }
 

@@ -13,6 +13,7 @@
 #include "LocalFileOp.h"
 #include "OleDS.h"
 #include "Prompt.h"
+#include "SecurityEmblem.h"
 
 #ifdef TAVO_HAVE_VIEWS
 #include "FileView.h"
@@ -224,13 +225,8 @@ bool CDriveView::IsPlaceholder(QTreeWidgetItem* item)
     return item && item->type() == QTreeWidgetItem::UserType && static_cast<CTreeItem*>(item)->m_bPlaceholder;
 }
 
-QTreeWidgetItem* CDriveView::NewItem(QTreeWidgetItem* parent, const QString& label, int image, int selectedImage,
-                                     bool withData, int handle, const std::string& name, bool sorted)
+QIcon CDriveView::ItemIcon(int image, int selectedImage) const
 {
-    auto* item = new CTreeItem(this, withData);
-    item->setText(0, label);
-    item->m_nImage = image;
-    item->m_nSelectedImage = selectedImage;
     QIcon icon;
     if (image >= 0 && image < static_cast<int>(m_images.size()))
         icon = m_images[image];
@@ -239,7 +235,17 @@ QTreeWidgetItem* CDriveView::NewItem(QTreeWidgetItem* parent, const QString& lab
         for (const QSize& size : selected.availableSizes())
             icon.addPixmap(selected.pixmap(size), QIcon::Selected);
     }
-    item->setIcon(0, icon);
+    return icon;
+}
+
+QTreeWidgetItem* CDriveView::NewItem(QTreeWidgetItem* parent, const QString& label, int image, int selectedImage,
+                                     bool withData, int handle, const std::string& name, bool sorted)
+{
+    auto* item = new CTreeItem(this, withData);
+    item->setText(0, label);
+    item->m_nImage = image;
+    item->m_nSelectedImage = selectedImage;
+    item->setIcon(0, ItemIcon(image, selectedImage));
     if (withData) {
         item->m_pData->m_nFtpHandle = handle;
         item->m_pData->m_strName = name;
@@ -376,6 +382,12 @@ bool CDriveView::AddDrive(const std::string& rootPath, DriveKind kind)
 
 void CDriveView::OnInitialUpdate()
 {
+#ifdef TAVO_HAVE_VIEWS
+    // Commands of the file list log in again too when a connection dropped;
+    // they end by showing the folder.
+    if (g_pFileView)
+        connect(g_pFileView, &CFileView::folderShown, this, &CDriveView::UpdateSecurityEmblems, Qt::UniqueConnection);
+#endif
     for (const DriveInfo& drive : ListDrives())
         AddDrive(drive.m_strRoot, drive.m_nKind);
 
@@ -638,6 +650,8 @@ void CDriveView::OnSelectionChanged(QTreeWidgetItem* item)
         // have been closed meanwhile.
         if (CSession* still = g_GetSession(name))
             still->Cd(path, true);
+        // Cd logs in again when the connection had dropped.
+        UpdateSecurityEmblems();
     } else {
         m_nCurrentHandle = 0;
         m_pDoc->SetCurrentPath(path, std::string());
@@ -733,4 +747,35 @@ void CDriveView::OnTimer(unsigned id)
         }
     }
     g_CheckTimerEvent(id);
+    // The NOOP may have found the connection gone and rebuilt it, or not.
+    UpdateSecurityEmblems();
+}
+
+void CDriveView::UpdateSecurityEmblems()
+{
+    // The library is not asked from inside one of its own calls (the wait
+    // hook keeps events flowing meanwhile); once it is free, look again.
+    for (const auto& session : g_SessionList()) {
+        if (session->m_nBusy > 0) {
+            if (!m_bSecurityRetry) {
+                m_bSecurityRetry = true;
+                QTimer::singleShot(250, this, [this] {
+                    m_bSecurityRetry = false;
+                    UpdateSecurityEmblems();
+                });
+            }
+            return;
+        }
+    }
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        auto* item = static_cast<CTreeItem*>(topLevelItem(i));
+        const TreeItemData* data = GetItemData(item);
+        if (!data || data->m_nFtpHandle <= 0)
+            continue;
+        // A session whose rebuild failed has no handle any more, and the
+        // item's old one must not be asked: no lock, no words.
+        const CSession* session = g_GetSession(data->m_nFtpHandle);
+        const int state = session ? ftp_getsecurity(session->m_nFtpHandle) : -1;
+        security_emblem::ApplyState(item, ItemIcon(item->m_nImage, item->m_nSelectedImage), state);
+    }
 }

@@ -193,6 +193,10 @@ public:
     void OnFileRemoveftpserver();
     void RemoveSession(const std::string& name);
     bool ChangeFtpRoot(const std::string& newRoot);
+    // Shows each server item's encryption (a lock over its icon, the words
+    // in its tooltip) as the library reports it now. Runs after whatever may
+    // have logged in again: a login, a keep-alive tick, a folder read.
+    void UpdateSecurityEmblems();
 
     // --- Timers ---------------------------------------------------------------
     void StartSessionTimer(unsigned id, int periodMs) override;
@@ -229,6 +233,9 @@ private:
                              bool withData, int handle, const std::string& name, bool sorted);
     void AddPlaceholder(QTreeWidgetItem* item, bool withData, const QString& label = QString());
     void LoadImages();
+    // The icon of an item with these image indexes (the selected one used
+    // for the selected look when it differs).
+    QIcon ItemIcon(int image, int selectedImage) const;
     void DeleteChildren(QTreeWidgetItem* item);
     // Takes a folder's item out of the tree, the selection to its parent
     // when it was inside.
@@ -269,6 +276,7 @@ private:
     bool m_bFilling = false;  // children are being changed by the view itself
     QHash<unsigned, QTimer*> m_timers;
     std::vector<QIcon> m_images;
+    bool m_bSecurityRetry = false;  // a look at the encryption waits for the library
 
     // --- Drag and drop ----------------------------------------------------------
 public:

@@ -167,6 +167,8 @@ bool CDriveView::AddFtpServerToTree(const std::string& name, bool select)
     GetItemData(item)->m_strSession = name;
     HasFtpSubFolders(item, session->m_strRoot);
     m_bFilling = wasFilling;
+    // The login, TLS negotiation included, is complete here.
+    UpdateSecurityEmblems();
     if (select)
         setCurrentItem(item);
     return true;
