@@ -36,7 +36,7 @@ void PaintLock(QPainter& painter, const QRectF& box, bool closed)
     const qreal y = box.top();
     const qreal line = std::max<qreal>(1.0, s * 0.14);
     const QColor outline(0x40, 0x30, 0x00);
-    const QColor shackle(0x50, 0x50, 0x50);
+    const QColor shackle(0x38, 0x38, 0x38);
     const QColor body = closed ? QColor(0xf0, 0xc0, 0x20) : QColor(0xf8, 0xdc, 0x80);
 
     // The shackle: left leg, arc over the top, right leg. The open one sits
