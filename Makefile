@@ -1,4 +1,4 @@
-# Entry points: make run, make test, make install, make asan, make fuzz, make bench, make bench-paste, make demo.
+# Entry points: make run, make test, make install, make asan, make fuzz, make bench, make bench-tls, make bench-paste, make demo.
 # Every target first installs what is missing, so a fresh Debian 12 machine
 # with git and make is enough.
 
@@ -13,7 +13,7 @@ PREFIX    ?= /usr/local
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 
-.PHONY: all deps build test install run asan fuzz bench bench-paste demo clean
+.PHONY: all deps build test install run asan fuzz bench bench-tls bench-paste demo clean
 
 all: build
 
@@ -68,6 +68,11 @@ fuzz:
 bench: build
 	@scripts/install-deps curl lftp vsftpd libsodium23
 	bench/run
+
+# The big download and upload over TLS, with the machine's AES-GCM speed.
+bench-tls: build
+	@scripts/install-deps curl lftp vsftpd libsodium23 openssl
+	bench/run --tls --markdown bench/results-tls.md
 
 # Folder paste through Tavo's copy engine against lftp's mirror.
 bench-paste: build

@@ -175,13 +175,14 @@ class Vsftpd:
 
 class PureFtpd:
     """pure-ftpd on loopback with one virtual user whose home is the root.
-    It names no size in its 150 reply, unlike vsftpd."""
+    It names no size in its 150 reply, unlike vsftpd. `arguments` are added
+    to its command line (TLS, for instance)."""
 
     name = "pure-ftpd"
     user = "bench"
     password = "bench"
 
-    def __init__(self, work, cpus=None):
+    def __init__(self, work, cpus=None, arguments=None):
         program = server_program("pure-ftpd", "pure-ftpd")
         pure_pw = server_program("pure-pw", "pure-ftpd")
         self.version = "pure-ftpd " + package_version("pure-ftpd")
@@ -205,7 +206,7 @@ class PureFtpd:
         subprocess.run([pure_pw, "mkdb", database, "-f", users], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.proc = start_server([program, "-S", "127.0.0.1,%d" % self.port, "-l", "puredb:" + database,
-                                  "-E", "-A", "-H", "-c", "20", "-C", "20"], self.port, cpus)
+                                  "-E", "-A", "-H", "-c", "20", "-C", "20"] + list(arguments or []), self.port, cpus)
 
     def finish_tree(self):
         # The virtual user writes as nobody.

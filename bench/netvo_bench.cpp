@@ -6,7 +6,9 @@
 //   netvo_bench HOST:PORT putmany LOCALDIR  REMOTEDIR NAMESFILE
 //
 // Logs in as anonymous (NETVO_BENCH_USER / NETVO_BENCH_PASS override), binary,
-// passive. A put into a folder creates that folder first.
+// passive. A put into a folder creates that folder first. NETVO_BENCH_TLS=1
+// requires explicit TLS with protected data connections; the server's
+// certificate must then be in the trusted file (or verify through the CA store).
 #include "netvo32.h"
 
 #include <cstdio>
@@ -56,13 +58,22 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string job = argv[2];
-    const int handle = ftp_open(argv[1]);
+    const std::string server = argv[1];
+    const size_t colon = server.rfind(':');
+    const std::string host = server.substr(0, colon);
+    const int port = colon == std::string::npos ? 21 : std::atoi(server.c_str() + colon + 1);
+    const bool tls = std::string(Env("NETVO_BENCH_TLS", "0")) == "1";
+    const int handle = ftp_opensecure(host.c_str(), port, tls ? NETVO_SECURE_EXPLICIT : NETVO_SECURE_NONE);
     if (handle <= 0)
         return Fail("connect");
     if (ftp_relogin(handle, Env("NETVO_BENCH_USER", "anonymous"), Env("NETVO_BENCH_PASS", "bench"), "") != 0)
         return Fail("login");
     if (ftp_setbinary(handle) != 0 || ftp_SetPassive(handle, 1) != 0)
         return Fail("setup");
+    if (tls && ftp_getsecurity(handle) != 2) {
+        std::fprintf(stderr, "netvo_bench: the data connections are not protected\n");
+        return 1;
+    }
 
     int rc = 0;
     if (job == "get") {
