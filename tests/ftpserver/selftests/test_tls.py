@@ -22,7 +22,9 @@ class ResumingFTP(ftplib.FTP_TLS):
         return conn, size
 
 
-class TlsTest(unittest.TestCase):
+class TlsCase(unittest.TestCase):
+    """A test CA and certificates for the class's servers and clients."""
+
     @classmethod
     def setUpClass(cls):
         cls.certs = tempfile.mkdtemp(prefix='tavo-certs-selftest-')
@@ -41,6 +43,8 @@ class TlsTest(unittest.TestCase):
         ftp.connect('127.0.0.1', server.port)
         return ftp
 
+
+class TlsTest(TlsCase):
     def test_data_connections_resume_the_session_when_required(self):
         with self.server('--tls-required', '--require-reuse') as server:
             server.write_file('a.bin', b'x' * 100000)
@@ -83,3 +87,47 @@ class TlsTest(unittest.TestCase):
             with self.assertRaisesRegex(ftplib.error_perm, '^500'):
                 ftp.sendcmd('AUTH TLS')
             ftp.close()
+
+
+class SscnTest(TlsCase):
+    """Server to server copies over TLS: SSCN ON makes one server the TLS
+    client of the data connection between the two."""
+
+    def client(self, server, kind=ResumingFTP):
+        ftp = super().client(server, kind)
+        ftp.login(Server.USER, Server.PASSWORD)
+        ftp.prot_p()
+        return ftp
+
+    def test_copy_between_servers_with_one_as_tls_client(self):
+        # The connecting server needs no session to resume, the listening
+        # one is the plain TLS server of the copy.
+        with self.server('--sscn') as source, self.server('--sscn', '--require-reuse') as dest:
+            source.write_file('a.bin', b'y' * 300000)
+            src, dst = self.client(source), self.client(dest)
+            self.assertIn(' SSCN', src.sendcmd('FEAT'))
+            self.assertEqual(dst.sendcmd('SSCN'), '200 SSCN:SERVER METHOD')
+            self.assertEqual(dst.sendcmd('SSCN ON'), '200 SSCN:CLIENT METHOD')
+            host, port = ftplib.parse227(src.sendcmd('PASV'))
+            dst.sendcmd('PORT 127,0,0,1,%d,%d' % (port // 256, port % 256))
+            dst.putcmd('STOR c.bin')
+            src.putcmd('RETR a.bin')
+            for ftp in (dst, src, src, dst):
+                ftp.getresp()
+            self.assertEqual(dest.read_file('c.bin'), b'y' * 300000)
+            self.assertEqual(dst.sendcmd('SSCN OFF'), '200 SSCN:SERVER METHOD')
+            # The client's own transfers resume its session again.
+            got = []
+            dst.retrbinary('RETR c.bin', got.append)
+            self.assertEqual(b''.join(got), b'y' * 300000)
+            self.assertEqual((source.control('TLS'), dest.control('TLS')), ('OK 1 0 0', 'OK 2 1 0'))
+            src.quit()
+            dst.quit()
+
+    def test_without_the_switch_sscn_is_unknown(self):
+        with self.server() as server:
+            ftp = self.client(server)
+            self.assertNotIn('SSCN', ftp.sendcmd('FEAT'))
+            with self.assertRaisesRegex(ftplib.error_perm, '^500'):
+                ftp.sendcmd('SSCN ON')
+            ftp.quit()
