@@ -85,7 +85,33 @@ class TlsDTPHandler(SSLConnection, DroppingDTPHandler):
         # (curl does); the base class takes early bytes for a hang-up.
         if self._ssl_accepting and not self._initialized:
             return True
+        # As TLS client, the server's session tickets follow the handshake,
+        # before or during a download: no hang-up either, but read at once,
+        # as the base class would not.
+        if (self._tls_client and self._ssl_established and not self.receive
+                and not (self._ssl_want_read or self._ssl_closing)):
+            if self._take_unread_records():
+                self.close()
+            return False
         return super().readable()
+
+    def close(self):
+        # A socket closed with unread bytes resets the connection, which
+        # can cost the receiving server the file's last bytes.
+        if self._tls_client and self._ssl_established and not self._error:
+            self._take_unread_records()
+        super().close()
+
+    def _take_unread_records(self):
+        """Reads what has come without waiting; True when the peer is gone."""
+        try:
+            while self.socket.recv(65536):
+                pass  # no data is expected from the receiving end
+            return True
+        except SSL.WantReadError:
+            return False
+        except (SSL.Error, OSError):
+            return True
 
     def handle_ssl_established(self):
         resumed = _session_reused(self.socket)

@@ -100,27 +100,28 @@ class SscnTest(TlsCase):
         return ftp
 
     def test_copy_between_servers_with_one_as_tls_client(self):
-        # The connecting server needs no session to resume, the listening
-        # one is the plain TLS server of the copy.
-        with self.server('--sscn') as source, self.server('--sscn', '--require-reuse') as dest:
-            source.write_file('a.bin', b'y' * 300000)
+        # The sending server connects as TLS client, so it needs no session
+        # to resume; the listening one is the copy's plain TLS server.
+        data = bytes(range(256)) * 12000
+        with self.server('--sscn', '--require-reuse') as source, self.server('--sscn') as dest:
+            source.write_file('a.bin', data)
             src, dst = self.client(source), self.client(dest)
             self.assertIn(' SSCN', src.sendcmd('FEAT'))
-            self.assertEqual(dst.sendcmd('SSCN'), '200 SSCN:SERVER METHOD')
-            self.assertEqual(dst.sendcmd('SSCN ON'), '200 SSCN:CLIENT METHOD')
-            host, port = ftplib.parse227(src.sendcmd('PASV'))
-            dst.sendcmd('PORT 127,0,0,1,%d,%d' % (port // 256, port % 256))
+            self.assertEqual(src.sendcmd('SSCN'), '200 SSCN:SERVER METHOD')
+            self.assertEqual(src.sendcmd('SSCN ON'), '200 SSCN:CLIENT METHOD')
+            host, port = ftplib.parse227(dst.sendcmd('PASV'))
+            src.sendcmd('PORT 127,0,0,1,%d,%d' % (port // 256, port % 256))
             dst.putcmd('STOR c.bin')
             src.putcmd('RETR a.bin')
             for ftp in (dst, src, src, dst):
                 ftp.getresp()
-            self.assertEqual(dest.read_file('c.bin'), b'y' * 300000)
-            self.assertEqual(dst.sendcmd('SSCN OFF'), '200 SSCN:SERVER METHOD')
+            self.assertEqual(dest.read_file('c.bin'), data)
+            self.assertEqual(src.sendcmd('SSCN OFF'), '200 SSCN:SERVER METHOD')
             # The client's own transfers resume its session again.
             got = []
-            dst.retrbinary('RETR c.bin', got.append)
-            self.assertEqual(b''.join(got), b'y' * 300000)
-            self.assertEqual((source.control('TLS'), dest.control('TLS')), ('OK 1 0 0', 'OK 2 1 0'))
+            src.retrbinary('RETR a.bin', got.append)
+            self.assertEqual(b''.join(got), data)
+            self.assertEqual((source.control('TLS'), dest.control('TLS')), ('OK 2 1 0', 'OK 1 0 0'))
             src.quit()
             dst.quit()
 
