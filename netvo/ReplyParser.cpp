@@ -309,6 +309,8 @@ Features ParseFeatures(const Reply& reply)
             f.epsv = true;
         else if (word == "UTF8")
             f.utf8 = true;
+        else if (word == "SSCN")
+            f.sscn = true;
         else if (word == "REST") {
             std::string upper;
             for (char c : line)

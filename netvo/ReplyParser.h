@@ -73,6 +73,7 @@ struct Features {
     bool restStream = false;
     bool epsv = false;
     bool utf8 = false;
+    bool sscn = false;  // may be the TLS client of a data connection
 };
 // The lines of a 211 FEAT reply.
 Features ParseFeatures(const Reply& reply);

@@ -4,6 +4,7 @@
 #include "LocalFiles.h"
 #include "RemoteFiles.h"
 #include "Result.h"
+#include "SecureCopy.h"
 
 namespace netvo {
 
@@ -21,6 +22,43 @@ int Connect(Session& passive, Op& passiveOp, Session& active, Op& activeOp)
     if (rc != 0)
         return rc;
     return SendPort(active, activeOp, target);
+}
+
+// Source passive first; when either server refuses its part, the other way
+// round. Over TLS the connecting server must first agree to be the TLS
+// client (`role`); a way round whose connecting server does not is passed
+// over.
+int ConnectServers(Session& src, Op& srcOp, Session& dest, Op& destOp, bool secure, TlsClientRole& role,
+                   bool& sourceListens)
+{
+    int rc = 0;
+    bool tried = false;
+    for (bool srcPassive : {true, false}) {
+        Session& passive = srcPassive ? src : dest;
+        Session& active = srcPassive ? dest : src;
+        Op& passiveOp = srcPassive ? srcOp : destOp;
+        Op& activeOp = srcPassive ? destOp : srcOp;
+        if (secure) {
+            bool accepted = false;
+            const int asked = role.Take(active, activeOp, accepted);
+            if (asked != 0)
+                return asked;
+            if (!accepted)  // `rc` keeps the failure of the way tried before
+                continue;
+        }
+        tried = true;
+        sourceListens = srcPassive;
+        rc = Connect(passive, passiveOp, active, activeOp);
+        if (rc == 0)
+            return 0;
+        role.Release();
+        if (!src.control.IsOpen() || !dest.control.IsOpen())
+            return rc;
+    }
+    if (!tried)
+        return src.Fail(NETVO_E_TLS, "server to server",
+                        "neither server supports TLS-protected server-to-server copies (SSCN)");
+    return rc;
 }
 
 // Reads replies until a final one; 0 for 1xx..2xx (`final` set when done).
@@ -48,14 +86,12 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
     std::string target = destName && *destName ? destName : SafeLastComponent(source);
     if (target.empty())
         return src.Fail(NETVO_E_BADARG, "server to server");
-    // Between two servers neither is the TLS client of the data connection,
-    // and a protected side would wait for a handshake that never comes.
-    if (src.DataTls() || dest.DataTls())
-        return (src.DataTls() ? src : dest)
-            .Fail(NETVO_E_TLS, "server to server", "server-to-server copies are not possible over TLS data connections");
+    int rc = CheckCopyProtection(src, dest);
+    if (rc != 0)
+        return rc;
+    const bool secure = src.DataTls();
     Op srcOp = src.MakeOp();
     Op destOp = dest.MakeOp();
-    int rc = 0;
     if (offset < 0 && binary) {
         rc = ResumeOffset(dest, destOp, target, offset);
     } else if (offset < 0) {
@@ -71,14 +107,11 @@ int RemoteCopy(Session& src, Session& dest, const char* source, const char* dest
     if (rc != 0)
         return rc;
 
-    // Source passive first; when either server refuses its part, the other
-    // way round.
+    // Declared before the copy's steps so that the server is put back
+    // after every one of them, failed ones included.
+    TlsClientRole role;
     bool sourceListens = true;
-    rc = Connect(src, srcOp, dest, destOp);
-    if (rc != 0 && src.control.IsOpen() && dest.control.IsOpen()) {
-        sourceListens = false;
-        rc = Connect(dest, destOp, src, srcOp);
-    }
+    rc = ConnectServers(src, srcOp, dest, destOp, secure, role, sourceListens);
     if (rc != 0)
         return rc;
 

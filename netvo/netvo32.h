@@ -217,9 +217,19 @@ NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int
  * certificate hook decides; without a hook the login fails with
  * NETVO_E_CERTIFICATE and ftp_lasterror names the reason and the
  * fingerprint. A data connection must present the control connection's
- * certificate (else NETVO_E_TLS). A server-to-server copy where either
- * handle protects its data connections fails with NETVO_E_TLS: neither
- * server would be the TLS client of the connection between them. */
+ * certificate (else NETVO_E_TLS).
+ *
+ * A server-to-server copy between two handles that both protect their data
+ * connections needs one server to be the TLS client of the connection
+ * between them: the server that connects to the other's passive port is
+ * asked "SSCN ON" first, the destination before the source, and only when
+ * its FEAT lists SSCN. When neither agrees the copy fails with NETVO_E_TLS
+ * before either server is told to transfer anything ("neither server
+ * supports TLS-protected server-to-server copies (SSCN)"). "SSCN OFF" follows the copy, whatever
+ * its outcome; a server that refuses it has its connection closed, as it
+ * would break every later protected transfer on the handle. Only one
+ * handle protecting its data is NETVO_E_TLS too: protection is never
+ * lowered to make a copy possible. */
 enum netvo_security {
     NETVO_SECURE_NONE = 0,
     NETVO_SECURE_AUTO = 1,

@@ -56,6 +56,8 @@ TestFtpServer::TestFtpServer(ServerOptions options)
         argv.push_back("--require-reuse");
     if (m_options.implicitTls)
         argv.push_back("--implicit");
+    if (m_options.sscn)
+        argv.push_back("--sscn");
     m_port = detail::LaunchHelper(m_process, "FTP server", argv);
 }
 

@@ -38,6 +38,10 @@ struct ServerOptions {
     bool requireReuse = false;
     // TLS from the first byte, before the greeting.
     bool implicitTls = false;
+    // SSCN is accepted and listed by FEAT: "SSCN ON" makes the server the
+    // TLS client of its data connections (for copies between two servers),
+    // "SSCN OFF" the server again. Off: SSCN is unknown, as on vsftpd.
+    bool sscn = false;
 };
 
 // What the data connections of all sessions did so far.

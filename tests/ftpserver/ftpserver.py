@@ -51,9 +51,11 @@ def parse_args(argv):
     p.add_argument('--require-reuse', action='store_true',
                    help='refuse protected data connections that do not resume the TLS session')
     p.add_argument('--implicit', action='store_true', help='TLS from the first byte')
+    p.add_argument('--sscn', action='store_true',
+                   help='accept SSCN: TLS client on data connections, for server to server copies')
     args = p.parse_args(argv)
-    if (args.tls_required or args.require_reuse or args.implicit) and not args.tls:
-        p.error('--tls-required, --require-reuse and --implicit need --tls')
+    if (args.tls_required or args.require_reuse or args.implicit or args.sscn) and not args.tls:
+        p.error('--tls-required, --require-reuse, --implicit and --sscn need --tls')
     try:
         loopback = ipaddress.ip_address(args.host).is_loopback
     except ValueError:
@@ -117,7 +119,7 @@ def main(argv):
     if args.tls:
         from tls import make_context, tls_handler_class
         handler = tls_handler_class(handler, make_context(*args.tls), args.tls_required,
-                                    args.require_reuse, args.implicit)
+                                    args.require_reuse, args.implicit, args.sscn)
     server = FTPServer((args.host, args.port), handler)
     sys.stdout.write('READY %d\n' % server.address[1])
     sys.stdout.flush()

@@ -175,11 +175,11 @@ TEST(ReplyParsers, MdtmAndSizes)
 TEST(ReplyParsers, Features)
 {
     Reply feat{211, {"211-Features:", " MDTM", " MLST type*;size*;modify*;", " REST STREAM", " SIZE",
-                     " EPSV", " UTF8", "211 End"}};
+                     " EPSV", " UTF8", " SSCN", "211 End"}};
     Features f = ParseFeatures(feat);
-    EXPECT_TRUE(f.mdtm && f.mlst && f.restStream && f.size && f.epsv && f.utf8);
+    EXPECT_TRUE(f.mdtm && f.mlst && f.restStream && f.size && f.epsv && f.utf8 && f.sscn);
     Features none = ParseFeatures(Reply{500, {"500 Unknown command"}});
-    EXPECT_FALSE(none.mdtm || none.mlst || none.size || none.epsv || none.utf8 || none.restStream);
+    EXPECT_FALSE(none.mdtm || none.mlst || none.size || none.epsv || none.utf8 || none.restStream || none.sscn);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // FTP over TLS against the test bed: explicit and implicit TLS, data
-// connections that resume the control connection's session, certificates.
+// connections that resume the control connection's session, certificates,
+// copies between two servers that both protect their data.
 #include "TestCertificates.h"
 #include "TestSupport.h"
 
@@ -79,6 +80,23 @@ protected:
         return handle;
     }
     fs::path TrustedFile() const { return config.Path() / "Brenmar" / "trusted-certs"; }
+    // A server for copies between servers; one that listens for the other's
+    // data connection cannot insist on a resumed session.
+    static testbed::ServerOptions CopyServer(bool sscn, bool requireReuse)
+    {
+        testbed::ServerOptions options = Signed();
+        options.sscn = sscn;
+        options.requireReuse = requireReuse;
+        return options;
+    }
+    static std::vector<std::string> SscnCommands(const testbed::TestFtpServer& server)
+    {
+        std::vector<std::string> sscn;
+        for (const std::string& line : server.Commands())
+            if (line.rfind("SSCN", 0) == 0)
+                sscn.push_back(line);
+        return sscn;
+    }
 
     static std::unique_ptr<testbed::TestCertificates> certs;
     TempFolder config;
@@ -297,11 +315,92 @@ TEST_F(Tls, ServerToServerCopyOverTlsDataIsRefusedClearly)
     const int dest = Open(plain, NETVO_SECURE_AUTO, login);
     ASSERT_EQ(login, 0) << LastError();
     EXPECT_EQ(ftp_RemotePut(src, dest, "a.bin", "b.bin", 1, 0), NETVO_E_TLS);
-    EXPECT_NE(LastError().find("server-to-server copies are not possible over TLS data connections"),
+    EXPECT_NE(LastError().find(secure.HostPort() + ": server to server: the source protects its data connections "
+                                                  "(PROT P) and the other server does not"),
               std::string::npos)
         << LastError();
     EXPECT_EQ(plain.Commands().back().rfind("STOR", 0), std::string::npos);
     EXPECT_EQ(ftp_noop(src), 0);
+}
+
+// Both protected: one server becomes the TLS client of the connection
+// between them (SSCN) for the copy, and the TLS server of the handle's own
+// transfers again after it.
+TEST_F(Tls, ServerToServerCopiesBothWaysWhenOneServerIsTheTlsClient)
+{
+    // b is the TLS client of both copies, so it may insist on resumed
+    // sessions where it is the server: the handle's own transfers.
+    testbed::TestFtpServer a(CopyServer(true, false));
+    testbed::TestFtpServer b(CopyServer(true, true));
+    const std::string data = BinaryData(2 * 1024 * 1024 + 7, 4);
+    WriteFile(a.Root() / "a.bin", data);
+    int login = -1;
+    const int ha = Open(a, NETVO_SECURE_EXPLICIT, login);
+    ASSERT_EQ(login, 0) << LastError();
+    const int hb = Open(b, NETVO_SECURE_EXPLICIT, login);
+    ASSERT_EQ(login, 0) << LastError();
+
+    ASSERT_EQ(ftp_RemotePut(ha, hb, "a.bin", "b.bin", 1, 0), 0) << LastError();
+    EXPECT_TRUE(SameBytes(ReadFile(b.Root() / "b.bin"), data));
+    // The destination refuses to connect as TLS client: the other way round.
+    a.FailCommand("SSCN", 1, 502);
+    ASSERT_EQ(ftp_RemotePut(hb, ha, "b.bin", "back.bin", 1, 0), 0) << LastError();
+    EXPECT_TRUE(SameBytes(ReadFile(a.Root() / "back.bin"), data));
+    EXPECT_EQ(SscnCommands(a), std::vector<std::string>{"SSCN ON"});
+    EXPECT_EQ(SscnCommands(b), (std::vector<std::string>{"SSCN ON", "SSCN OFF", "SSCN ON", "SSCN OFF"}));
+    for (const testbed::TestFtpServer* server : {&a, &b}) {
+        const testbed::TlsDataCounts counts = server->TlsData();
+        EXPECT_EQ(counts.protectedConnections, 2);
+        EXPECT_EQ(counts.resumed, 0);
+        EXPECT_EQ(counts.clear, 0);
+    }
+
+    ASSERT_EQ(ftp_get(ha, "back.bin", "from-a.bin"), 0) << LastError();
+    ASSERT_EQ(ftp_get(hb, "b.bin", "from-b.bin"), 0) << LastError();
+    EXPECT_TRUE(SameBytes(ReadFile(local.Path() / "from-a.bin"), data));
+    EXPECT_TRUE(SameBytes(ReadFile(local.Path() / "from-b.bin"), data));
+    EXPECT_EQ(a.TlsData().resumed, 1);
+    EXPECT_EQ(b.TlsData().resumed, 1);
+}
+
+TEST_F(Tls, ServerToServerCopyThatNoWayRoundAllowsCopiesNothing)
+{
+    // Servers that do not offer SSCN are not asked; those that offer it
+    // may still refuse; a way round that fails for another reason is not
+    // made good by a server that cannot take the other.
+    const std::string neither = "neither server supports TLS-protected server-to-server copies (SSCN)";
+    const struct {
+        bool sourceSscn, destSscn;
+        const char* destFault;  // fails once, with 500
+        int result;
+        std::string error;
+        std::vector<std::string> destSscnCommands;
+    } cases[] = {
+        {false, false, nullptr, NETVO_E_TLS, neither, {}},
+        {true, true, "SSCN", NETVO_E_TLS, neither, {"SSCN ON"}},
+        {false, true, "PORT", 500, "PORT 127,0,0,1,", {"SSCN ON", "SSCN OFF"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        testbed::TestFtpServer a(CopyServer(c.sourceSscn, false));
+        testbed::TestFtpServer b(CopyServer(c.destSscn, false));
+        WriteFile(a.Root() / "a.bin", "data");
+        int login = -1;
+        const int ha = Open(a, NETVO_SECURE_EXPLICIT, login);
+        const int hb = Open(b, NETVO_SECURE_EXPLICIT, login);
+        if (c.sourceSscn)
+            a.FailCommand("SSCN", 1, 502);
+        if (c.destFault)
+            b.FailCommand(c.destFault, 1, 500);
+        EXPECT_EQ(ftp_RemotePut(ha, hb, "a.bin", "b.bin", 1, 0), c.result);
+        EXPECT_NE(LastError().find(c.error), std::string::npos) << LastError();
+        EXPECT_EQ(SscnCommands(b), c.destSscnCommands);
+        EXPECT_FALSE(fs::exists(b.Root() / "b.bin"));
+        for (const std::string& line : b.Commands())
+            EXPECT_NE(line.rfind("STOR", 0), 0u) << line;
+        EXPECT_EQ(ftp_noop(hb), 0) << LastError();
+        EXPECT_EQ(ftp_get(ha, "a.bin", "a.bin"), 0) << LastError();
+    }
 }
 
 }  // namespace

@@ -22,7 +22,9 @@ class ResumingFTP(ftplib.FTP_TLS):
         return conn, size
 
 
-class TlsTest(unittest.TestCase):
+class TlsCase(unittest.TestCase):
+    """A test CA and certificates for the class's servers and clients."""
+
     @classmethod
     def setUpClass(cls):
         cls.certs = tempfile.mkdtemp(prefix='tavo-certs-selftest-')
@@ -41,6 +43,8 @@ class TlsTest(unittest.TestCase):
         ftp.connect('127.0.0.1', server.port)
         return ftp
 
+
+class TlsTest(TlsCase):
     def test_data_connections_resume_the_session_when_required(self):
         with self.server('--tls-required', '--require-reuse') as server:
             server.write_file('a.bin', b'x' * 100000)
@@ -83,3 +87,48 @@ class TlsTest(unittest.TestCase):
             with self.assertRaisesRegex(ftplib.error_perm, '^500'):
                 ftp.sendcmd('AUTH TLS')
             ftp.close()
+
+
+class SscnTest(TlsCase):
+    """Server to server copies over TLS: SSCN ON makes one server the TLS
+    client of the data connection between the two."""
+
+    def client(self, server, kind=ResumingFTP):
+        ftp = super().client(server, kind)
+        ftp.login(Server.USER, Server.PASSWORD)
+        ftp.prot_p()
+        return ftp
+
+    def test_copy_between_servers_with_one_as_tls_client(self):
+        # The sending server connects as TLS client, so it needs no session
+        # to resume; the listening one is the copy's plain TLS server.
+        data = bytes(range(256)) * 12000
+        with self.server('--sscn', '--require-reuse') as source, self.server('--sscn') as dest:
+            source.write_file('a.bin', data)
+            src, dst = self.client(source), self.client(dest)
+            self.assertIn(' SSCN', src.sendcmd('FEAT'))
+            self.assertEqual(src.sendcmd('SSCN'), '200 SSCN:SERVER METHOD')
+            self.assertEqual(src.sendcmd('SSCN ON'), '200 SSCN:CLIENT METHOD')
+            host, port = ftplib.parse227(dst.sendcmd('PASV'))
+            src.sendcmd('PORT 127,0,0,1,%d,%d' % (port // 256, port % 256))
+            dst.putcmd('STOR c.bin')
+            src.putcmd('RETR a.bin')
+            for ftp in (dst, src, src, dst):
+                ftp.getresp()
+            self.assertEqual(dest.read_file('c.bin'), data)
+            self.assertEqual(src.sendcmd('SSCN OFF'), '200 SSCN:SERVER METHOD')
+            # The client's own transfers resume its session again.
+            got = []
+            src.retrbinary('RETR a.bin', got.append)
+            self.assertEqual(b''.join(got), data)
+            self.assertEqual((source.control('TLS'), dest.control('TLS')), ('OK 2 1 0', 'OK 1 0 0'))
+            src.quit()
+            dst.quit()
+
+    def test_without_the_switch_sscn_is_unknown(self):
+        with self.server() as server:
+            ftp = self.client(server)
+            self.assertNotIn('SSCN', ftp.sendcmd('FEAT'))
+            with self.assertRaisesRegex(ftplib.error_perm, '^500'):
+                ftp.sendcmd('SSCN ON')
+            ftp.quit()
