@@ -225,11 +225,11 @@ NETVO_API int ftp_GetFileDateTime(int handle, const char* remote, char* buf, int
  * asked "SSCN ON" first, the destination before the source, and only when
  * its FEAT lists SSCN. When neither agrees the copy fails with NETVO_E_TLS
  * before either server is told to transfer anything ("neither server
- * supports TLS-protected server-to-server copies (SSCN)"). "SSCN OFF" follows the copy, whatever
- * its outcome; a server that refuses it has its connection closed, as it
- * would break every later protected transfer on the handle. Only one
- * handle protecting its data is NETVO_E_TLS too: protection is never
- * lowered to make a copy possible. */
+ * supports TLS-protected server-to-server copies (SSCN)"). "SSCN OFF"
+ * follows the copy, whatever its outcome; a server that refuses it has its
+ * connection closed, as it would break every later protected transfer on
+ * the handle. Only one handle protecting its data is NETVO_E_TLS too:
+ * protection is never lowered to make a copy possible. */
 enum netvo_security {
     NETVO_SECURE_NONE = 0,
     NETVO_SECURE_AUTO = 1,
