@@ -21,6 +21,12 @@ namespace netvo {
 namespace {
 
 constexpr size_t kBufferSize = 1024 * 1024;
+// What a download that cannot be spliced (TLS, text) reads and writes at a
+// time. Larger writes let the kernel put the file into larger page-cache
+// blocks, and on the development machine one TLS download in eight then
+// spent three times the CPU time copying into them (1.5 s instead of 0.4 s
+// for 1 GiB); with 64 KiB none of 48 did, at no cost in the others.
+constexpr size_t kReceiveChunk = 64 * 1024;
 
 int WriteAll(int fd, const char* data, size_t size)
 {
@@ -131,12 +137,12 @@ int ReceiveToFd(DataConnection& dc, int fileFd, bool ascii, Op& op, long long li
         if (rc != 1)
             return rc;
     }
-    std::unique_ptr<char[]> buffer(new char[kBufferSize + 1]);
+    std::unique_ptr<char[]> buffer(new char[kReceiveChunk + 1]);
     AsciiDecoder decoder;
     long long done = op.Done();
     const long long start = done;
     for (;;) {
-        long n = dc.Receive(buffer.get(), kBufferSize, op);
+        long n = dc.Receive(buffer.get(), kReceiveChunk, op);
         if (n < 0)
             return static_cast<int>(n);
         if (n == 0)
