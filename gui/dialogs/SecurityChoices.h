@@ -1,5 +1,6 @@
 // The encryption choices a user can pick for a server, in the order the
-// dialogs list them, with the library's mode each stands for.
+// dialogs list them, with the library's mode each stands for; and the short
+// words for what a connection negotiated.
 #pragma once
 
 #include <QComboBox>
@@ -32,4 +33,17 @@ inline void ShowSecurityChoice(QComboBox* box, int mode)
 inline int ShownSecurityChoice(const QComboBox* box)
 {
     return box->currentData().isValid() ? box->currentData().toInt() : 1;
+}
+
+// The status bar's and the server item's words for a netvo32 security
+// state (ftp_getsecurity); empty for no connection (negative).
+inline QString SecurityStateText(int state)
+{
+    if (state < 0)
+        return QString();
+    if (state >= 2)
+        return QStringLiteral("Encrypted (TLS)");
+    if (state == 1)
+        return QStringLiteral("TLS, files in clear");
+    return QStringLiteral("Not encrypted");
 }

@@ -8,6 +8,7 @@
 #include "FrameIcons.h"
 #include "HttpGetDlg.h"
 #include "MsgView.h"
+#include "SecurityChoices.h"
 #include "NetTools.h"
 #include "SessionTypes.h"
 #include "Settings.h"
@@ -494,16 +495,13 @@ void CMainFrame::ShowSecurityState(int handle)
         m_pSecurityText->setToolTip(QString());
         return;
     }
-    if (state == 2) {
-        m_pSecurityText->setText(QStringLiteral("Encrypted (TLS)"));
+    m_pSecurityText->setText(SecurityStateText(state));
+    if (state == 2)
         m_pSecurityText->setToolTip(QStringLiteral("The connection is encrypted, file transfers included."));
-    } else if (state == 1) {
-        m_pSecurityText->setText(QStringLiteral("TLS, files in clear"));
+    else if (state == 1)
         m_pSecurityText->setToolTip(QStringLiteral("Commands are encrypted; the server sends files unencrypted."));
-    } else {
-        m_pSecurityText->setText(QStringLiteral("Not encrypted"));
+    else
         m_pSecurityText->setToolTip(QStringLiteral("Passwords and files cross the network in clear text."));
-    }
 }
 
 void CMainFrame::UpdateCommandStates()

@@ -1,5 +1,7 @@
 #include "SecurityEmblem.h"
 
+#include "SecurityChoices.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -90,17 +92,6 @@ QPixmap WithLock(QPixmap pixmap, bool closed)
 
 }  // namespace
 
-QString StateText(int state)
-{
-    if (state < 0)
-        return QString();
-    if (state >= 2)
-        return QStringLiteral("Encrypted (TLS)");
-    if (state == 1)
-        return QStringLiteral("TLS, files in clear");
-    return QStringLiteral("Not encrypted");
-}
-
 QIcon Decorate(const QIcon& base, int state)
 {
     if (state < 1 || base.isNull())
@@ -137,7 +128,7 @@ bool ApplyState(QTreeWidgetItem* item, const QIcon& base, int state)
         return false;
     item->setData(0, kStateRole, state);
     item->setIcon(0, Decorate(base, state));
-    item->setToolTip(0, StateText(state));
+    item->setToolTip(0, SecurityStateText(state));
     return true;
 }
 

@@ -6,15 +6,10 @@
 #pragma once
 
 #include <QIcon>
-#include <QString>
 
 class QTreeWidgetItem;
 
 namespace security_emblem {
-
-// The words for a netvo32 security state: 2 "Encrypted (TLS)", 1 "TLS, files
-// in clear", 0 "Not encrypted"; empty for no connection (negative).
-QString StateText(int state);
 
 // `base` with the lock of `state` painted into each of its pixmaps, the
 // normal and the selected ones alike; `base` itself when no lock is due.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "TempDir.h"
+#include "TestFtpServer.h"
 
 #include <filesystem>
 #include <string>
@@ -26,6 +27,19 @@ public:
     // Self-signed, for the loopback names.
     std::string SelfSignedCertificate() const { return File("self.pem"); }
     std::string SelfSignedKey() const { return File("self.key"); }
+
+    // A server that knows only TLS, as strict ones are: the self-signed
+    // certificate, no USER before AUTH TLS, data connections must resume
+    // the control connection's session.
+    ServerOptions SelfSignedTlsOnly() const
+    {
+        ServerOptions options;
+        options.tlsCertificate = SelfSignedCertificate();
+        options.tlsKey = SelfSignedKey();
+        options.tlsRequired = true;
+        options.requireReuse = true;
+        return options;
+    }
 
 private:
     std::string File(const char* name) const { return (m_dir.Path() / name).string(); }

@@ -17,16 +17,6 @@ using runnertest::RunProgram;
 
 namespace {
 
-testbed::ServerOptions TlsOnly(const testbed::TestCertificates& certificates)
-{
-    testbed::ServerOptions options;
-    options.tlsCertificate = certificates.SelfSignedCertificate();
-    options.tlsKey = certificates.SelfSignedKey();
-    options.tlsRequired = true;
-    options.requireReuse = true;
-    return options;
-}
-
 std::string ReadAll(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -38,7 +28,7 @@ std::string ReadAll(const std::filesystem::path& path)
 TEST(MarloTlsTest, AnUnknownCertificateIsTrustedOnlyWhenAsked)
 {
     testbed::TestCertificates certificates;
-    testbed::TestFtpServer server(TlsOnly(certificates));
+    testbed::TestFtpServer server(certificates.SelfSignedTlsOnly());
     testbed::detail::TempDir config("marlo-config-");
     const char* previous = std::getenv("XDG_CONFIG_HOME");
     const std::string kept = previous ? previous : "";

@@ -21,12 +21,7 @@
 TEST(CertificateQuestion, AskedOnceThenTrustedAndShownInTheStatusBar)
 {
     testbed::TestCertificates certificates;
-    testbed::ServerOptions options;
-    options.tlsCertificate = certificates.SelfSignedCertificate();
-    options.tlsKey = certificates.SelfSignedKey();
-    options.tlsRequired = true;
-    options.requireReuse = true;
-    testbed::TestFtpServer server(options);
+    testbed::TestFtpServer server(certificates.SelfSignedTlsOnly());
     // The test process has a configuration folder of its own; the trusted
     // file in it starts and ends empty.
     const std::filesystem::path trusted = std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "Brenmar/trusted-certs";

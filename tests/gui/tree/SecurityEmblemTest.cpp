@@ -79,11 +79,7 @@ protected:
 TEST_F(SecurityEmblem, ServerItemsShowTheirConnectionsEncryption)
 {
     testbed::TestFtpServer plain;
-    testbed::ServerOptions options;
-    options.tlsCertificate = m_certificates.SelfSignedCertificate();
-    options.tlsKey = m_certificates.SelfSignedKey();
-    options.tlsRequired = true;
-    testbed::TestFtpServer tls(options);
+    testbed::TestFtpServer tls(m_certificates.SelfSignedTlsOnly());
 
     QTreeWidgetItem* clear = Login(plain);
     ASSERT_NE(clear, nullptr);
